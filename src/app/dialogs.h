@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace kvt::app {
+
+enum class MessageIcon { None, Exclamation, Information };
+
+// Every modal message box and file dialog of the windows goes through this
+// interface, so that tests can read each message and script each answer.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A modal box with an OK button.
+    virtual void message(QWidget *parent, const QString &title, const QString &text,
+                         MessageIcon icon) = 0;
+    // A modal box with Yes and No; true for Yes. Closing it counts as No.
+    virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text,
+                          MessageIcon icon) = 0;
+    // File dialogs with one filter entry; nothing when cancelled.
+    // The save dialog asks nothing before replacing a file and adds no
+    // extension to a typed name.
+    virtual std::optional<QString> openFileName(QWidget *parent, const QString &filterText,
+                                                const QString &startPath) = 0;
+    virtual std::optional<QString> saveFileName(QWidget *parent, const QString &filterText,
+                                                const QString &startPath) = 0;
+};
+
+// The configuration file filter of every file dialog.
+inline const QString ConfigurationFilter =
+    QStringLiteral("Molberane configuration file (*.kvt)");
+
+// The real dialogs, with QMessageBox and QFileDialog.
+class WidgetDialogs final : public Dialogs {
+public:
+    void message(QWidget *parent, const QString &title, const QString &text,
+                 MessageIcon icon) override;
+    bool askYesNo(QWidget *parent, const QString &title, const QString &text,
+                  MessageIcon icon) override;
+    std::optional<QString> openFileName(QWidget *parent, const QString &filterText,
+                                        const QString &startPath) override;
+    std::optional<QString> saveFileName(QWidget *parent, const QString &filterText,
+                                        const QString &startPath) override;
+};
+
+} // namespace kvt::app

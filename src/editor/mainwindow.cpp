@@ -1,0 +1,1 @@
+// placeholder: the main window lands here

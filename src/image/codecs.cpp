@@ -1,0 +1,2 @@
+// placeholder: filled by the owner of this file
+#include "image/codecs.h"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "image/document.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace kvt::image {
+
+// Lines of a configuration file: CR LF ends a line, so does a lone CR; a
+// lone LF stays part of its line. Line ends are not part of the lines.
+QList<QByteArray> splitLines(const QByteArray &bytes);
+
+// The line check: every line is empty, starts with "GPRS:", or is a
+// memory line of nine decimal digits whose three fields are 000..255.
+bool isValidLine(const QByteArray &line);
+bool checkConfigurationBytes(const QByteArray &bytes);
+
+// Positional decoding of a checked file into a whole document. Returns
+// nothing when the file ends early, has no GPRS line after the zone block
+// or holds a value that is no number; the caller's document stays as it
+// was (all-or-nothing load).
+std::optional<Document> decodeParameters(const QByteArray &bytes);
+
+inline const QString InvalidFileText =
+    QStringLiteral("Invalid or corrupted configuration file, loading aborted...");
+inline const QString UnreadableFileText =
+    QStringLiteral("Unable to read the configuration file, loading aborted...");
+inline const QString SaveFailedText =
+    QStringLiteral("Unable to save the configuration file, saving aborted...");
+
+struct LoadResult {
+    enum Status { Loaded, Unreadable, Invalid };
+    Status status = Invalid;
+    Document document;      // meaningful only when Loaded
+};
+
+// Reads, checks and decodes a .kvt file in one go.
+LoadResult loadConfigurationFile(const QString &path);
+
+// Reads and line-checks a file without decoding it (the programmer's
+// import). Unreadable files are reported apart from invalid ones.
+LoadResult::Status checkConfigurationFile(const QString &path);
+
+// Writes the image followed by one CR LF, atomically (temporary file
+// beside the target, renamed over it). On failure the target is
+// untouched and errorString, when given, says why.
+bool writeConfigurationFile(const QString &path, const QString &imageText,
+                            QString *errorString = nullptr);
+
+} // namespace kvt::image

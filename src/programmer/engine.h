@@ -1,0 +1,72 @@
+#pragma once
+
+#include "programmer/serialsettings.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace kvt::programmer {
+
+// How an operation ended, with the message the user is to see (an empty
+// text means no message).
+struct Outcome {
+    enum Kind {
+        Programmed,     // summary shown
+        Identified,     // identity shown
+        EndedSilently,  // write reached the end of file without a GPRS line
+        InvalidFile,    // refused before the port opened
+        OpenFailed,     // the port could not be opened
+        TimedOut,       // no reply (or the port failed)
+        InvalidReply,   // wrong echo
+        Cancelled,      // cancel() or the owner went away
+    };
+    Kind kind = Cancelled;
+    QString title;
+    QString text;
+    bool exclamation = false;   // icon of the message box
+    int bytesProgrammed = 0;
+    int memoryLineCount = 0;
+};
+
+// Writes a configuration file into a unit and reads a unit's identity, one
+// request outstanding at a time, each reply awaited with readyRead and a
+// single-shot 1000 ms timer. Everything is event-driven: start an
+// operation, return to the event loop, and wait for finished().
+class ProgrammingEngine : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ProgrammingEngine(QObject *parent = nullptr);
+    ~ProgrammingEngine() override;
+
+    // `device` is a device path or COM1..COM4 (see portDevice()); the
+    // status text names the port as settings.port says.
+    void startWrite(const QString &filePath, const SerialSettings &settings,
+                    const QString &device);
+    void startReadId(const SerialSettings &settings, const QString &device);
+    // Ends the running operation at once: timer stopped, port closed, no
+    // further request; finished() reports Cancelled.
+    void cancel();
+    bool isBusy() const;
+
+signals:
+    // "Serial port COM N successfully opened..."
+    void portOpened(const QString &statusText);
+    // Maximum of the progress bar, once the memory lines are counted.
+    void rangeChanged(int maximum);
+    // "N of M bytes successfully programmed"
+    void progressed(int done, int total, const QString &statusText);
+    // The message of the outcome is to be shown while the port is still
+    // open; the engine closes the port right after this signal returns.
+    void finished(const kvt::programmer::Outcome &outcome);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace kvt::programmer
+
+Q_DECLARE_METATYPE(kvt::programmer::Outcome)

@@ -1,0 +1,2 @@
+// placeholder: filled by the owner of this file
+#include "programmer/serialsettings.h"

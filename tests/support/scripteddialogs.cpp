@@ -1,0 +1,32 @@
+#include "scripteddialogs.h"
+
+void ScriptedDialogs::message(QWidget *, const QString &title, const QString &text,
+                              kvt::app::MessageIcon icon)
+{
+    shown.append({title, text, icon, false});
+    if (onMessage)
+        onMessage(shown.last());
+}
+
+bool ScriptedDialogs::askYesNo(QWidget *, const QString &title, const QString &text,
+                               kvt::app::MessageIcon icon)
+{
+    shown.append({title, text, icon, true});
+    if (onMessage)
+        onMessage(shown.last());
+    return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
+}
+
+std::optional<QString> ScriptedDialogs::openFileName(QWidget *, const QString &filterText,
+                                                     const QString &)
+{
+    fileFilters.append(filterText);
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
+}
+
+std::optional<QString> ScriptedDialogs::saveFileName(QWidget *, const QString &filterText,
+                                                     const QString &)
+{
+    fileFilters.append(filterText);
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Dialogs for tests: records every message and answers from scripts.
+class ScriptedDialogs final : public kvt::app::Dialogs {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+        kvt::app::MessageIcon icon;
+        bool yesNo;
+    };
+
+    QList<Shown> shown;                           // every message, in order
+    QList<bool> yesNoAnswers;                     // taken first to last; No when empty
+    QList<std::optional<QString>> fileAnswers;    // taken first to last; cancel when empty
+    QStringList fileFilters;                      // filter of each file dialog shown
+    // Called while a message is "on screen" (e.g. to look at a window then).
+    std::function<void(const Shown &)> onMessage;
+
+    void message(QWidget *parent, const QString &title, const QString &text,
+                 kvt::app::MessageIcon icon) override;
+    bool askYesNo(QWidget *parent, const QString &title, const QString &text,
+                  kvt::app::MessageIcon icon) override;
+    std::optional<QString> openFileName(QWidget *parent, const QString &filterText,
+                                        const QString &startPath) override;
+    std::optional<QString> saveFileName(QWidget *parent, const QString &filterText,
+                                        const QString &startPath) override;
+
+    const Shown *last() const { return shown.isEmpty() ? nullptr : &shown.last(); }
+};
