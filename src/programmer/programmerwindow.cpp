@@ -1,26 +1,310 @@
-// Placeholder until the programmer window lands.
 #include "programmer/programmerwindow.h"
 
+#include "app/dialogs.h"
+#include "image/configfile.h"
+#include "programmer/engine.h"
+#include "programmer/serialsettings.h"
+
+#include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QVBoxLayout>
 
 namespace kvt::programmer {
 
+namespace {
+
+const QString NoFileLoaded = QStringLiteral("No file loaded");
+
+QAction *addItem(QMenu *menu, const char *name, const QString &caption,
+                 const QKeySequence &shortcut = {})
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+QAction *addSwitch(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *action = addItem(menu, name, caption);
+    action->setCheckable(true);
+    return action;
+}
+
+QMenu *addMenu(QMenuBar *bar, const char *name, const QString &caption)
+{
+    QMenu *menu = bar->addMenu(caption);
+    menu->setObjectName(QLatin1String(name));
+    menu->menuAction()->setObjectName(QLatin1String(name) + QLatin1String("Action"));
+    menu->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    return menu;
+}
+
+} // namespace
+
 ProgrammerWindow::ProgrammerWindow(app::Dialogs &dialogs, QWidget *parent)
-    : QMainWindow(parent, Qt::Window), m_dialogs(dialogs)
+    : QMainWindow(parent, Qt::Window),
+      m_dialogs(dialogs),
+      m_engine(new ProgrammingEngine(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("Progr"));
+    setWindowTitle(QStringLiteral(u"MOLBERANE\u00AE KVT Series Programmer version 2.5"));
+
+    createMenus();
+    createFrames();
+    applySettings(SerialSettings{});
+    m_writeMenu->setEnabled(false);
+
+    connect(m_engine, &ProgrammingEngine::portOpened, this, &ProgrammerWindow::setStatus);
+    connect(m_engine, &ProgrammingEngine::rangeChanged, this, [this](int maximum) {
+        // A maximum of 0 would turn the bar into a busy indicator.
+        m_progressBar->setRange(0, qMax(maximum, 1));
+    });
+    connect(m_engine, &ProgrammingEngine::progressed, this,
+            [this](int done, int total, const QString &statusText) {
+                if (m_progressBar->maximum() < total)
+                    m_progressBar->setMaximum(total);
+                m_progressBar->setValue(done);
+                setStatus(statusText);
+            });
+    connect(m_engine, &ProgrammingEngine::finished, this, &ProgrammerWindow::showOperationEnd);
 }
 
-ProgrammerWindow::~ProgrammerWindow() = default;
+ProgrammerWindow::~ProgrammerWindow()
+{
+    // Destroyed without a close (its owner went away): still end the
+    // transfer and keep the settings, but tell nobody.
+    disconnect(m_engine, nullptr, this, nullptr);
+    if (!m_closed) {
+        m_engine->cancel();
+        writeSerialSettings(settingsFilePath(), menuSettings());
+    }
+}
+
+void ProgrammerWindow::createMenus()
+{
+    QMenuBar *bar = menuBar();
+
+    m_fileMenu = addMenu(bar, "FilePrgMenu", tr("&File"));
+    m_loadBinary = addItem(m_fileMenu, "LoadBinary", tr("Import configuration file..."),
+                           QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_fileMenu->addSeparator()->setObjectName(QStringLiteral("spaca"));
+    m_exitMenu = addItem(m_fileMenu, "ExitMenu", tr("Exit"));
+
+    m_comMenu = addMenu(bar, "ComMenu", tr("&Communication"));
+    QMenu *serialMenu = m_comMenu->addMenu(tr("Serial Port..."));
+    serialMenu->setObjectName(QStringLiteral("SerialMenu"));
+    serialMenu->menuAction()->setObjectName(QStringLiteral("SerialMenuAction"));
+    serialMenu->setAccessibleName(serialMenu->title());
+    // One exclusive group: choosing the checked port again keeps it checked.
+    m_portGroup = new QActionGroup(this);
+    m_portGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (int port = 1; port <= int(m_ports.size()); ++port) {
+        QAction *item = addSwitch(serialMenu, "", portName(port));
+        item->setObjectName(QStringLiteral("Com%1").arg(port));
+        m_portGroup->addAction(item);
+        m_ports[port - 1] = item;
+    }
+    m_comMenu->addSeparator()->setObjectName(QStringLiteral("spacb"));
+    m_dtrEnable = addSwitch(m_comMenu, "DtrEnable", tr("DTR Enable"));
+    m_rtsEnable = addSwitch(m_comMenu, "RtsEnable", tr("RTS Enable"));
+    m_eofEnable = addSwitch(m_comMenu, "EofEnable", tr("EOF Enable"));
+
+    m_progMenu = addMenu(bar, "ProgMenu", tr("&Programming"));
+    m_writeMenu = addItem(m_progMenu, "WriteMenu", tr("Write device..."),
+                          QKeySequence(Qt::CTRL | Qt::Key_W));
+    m_readMenu = addItem(m_progMenu, "ReadMenu", tr("Read device ID..."),
+                         QKeySequence(Qt::CTRL | Qt::Key_R));
+
+    connect(m_loadBinary, &QAction::triggered, this, &ProgrammerWindow::importConfigurationFile);
+    connect(m_exitMenu, &QAction::triggered, this, &QWidget::close);
+    connect(m_writeMenu, &QAction::triggered, this, &ProgrammerWindow::writeDevice);
+    connect(m_readMenu, &QAction::triggered, this, &ProgrammerWindow::readDeviceId);
+}
+
+void ProgrammerWindow::createFrames()
+{
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+
+    m_frame1 = new QGroupBox(tr("Loaded configuration file"), central);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_label1 = new QLabel(m_frame1);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setTextFormat(Qt::PlainText);
+    m_label1->setWordWrap(true);
+    // A long path without blanks cannot wrap: let it be cut rather than
+    // stretch the window; the tool tip keeps the whole path.
+    m_label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_label1->setMinimumWidth(360);
+    auto *frame1Layout = new QVBoxLayout(m_frame1);
+    frame1Layout->addWidget(m_label1);
+    setLoadedFile(NoFileLoaded);
+
+    m_frame3 = new QGroupBox(tr("Progress"), central);
+    m_frame3->setObjectName(QStringLiteral("Frame3"));
+    m_label2 = new QLabel(m_frame3);
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_label2->setTextFormat(Qt::PlainText);
+    // Keeps its line when empty, so the bar does not jump.
+    m_label2->setMinimumHeight(m_label2->fontMetrics().height());
+    m_progressBar = new QProgressBar(m_frame3);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setAccessibleName(tr("Progress"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    auto *frame3Layout = new QVBoxLayout(m_frame3);
+    frame3Layout->addWidget(m_label2);
+    frame3Layout->addWidget(m_progressBar);
+    setStatus(QString());
+
+    layout->addWidget(m_frame1);
+    layout->addWidget(m_frame3);
+    layout->addStretch();
+    setCentralWidget(central);
+}
+
+bool ProgrammerWindow::event(QEvent *event)
+{
+    // The settings file may have been changed by another window or run
+    // since this one was last active; a running transfer keeps its port.
+    if (event->type() == QEvent::WindowActivate && m_operation == Operation::Idle && !m_closing)
+        applySettings(readSerialSettings(settingsFilePath(), menuSettings()));
+    return QMainWindow::event(event);
+}
 
 void ProgrammerWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_closed) {
-        m_closed = true;
-        emit closed();
-    }
+    unload();
     event->accept();
+}
+
+void ProgrammerWindow::unload()
+{
+    if (m_closed)
+        return;
+    m_closing = true;
+    if (m_engine->isBusy())
+        m_engine->cancel();
+    writeSerialSettings(settingsFilePath(), menuSettings());
+    m_closed = true;
+    emit closed();
+}
+
+void ProgrammerWindow::importConfigurationFile()
+{
+    // The shortcut reaches the item even while its menu is hidden.
+    if (m_operation != Operation::Idle)
+        return;
+    const std::optional<QString> path =
+        m_dialogs.openFileName(this, app::ConfigurationFilter, m_importPath);
+    if (!path)
+        return;
+    switch (image::checkConfigurationFile(*path)) {
+    case image::LoadResult::Unreadable:
+        return;
+    case image::LoadResult::Invalid:
+        m_dialogs.message(this, QStringLiteral("Error Message"), image::InvalidFileText,
+                          app::MessageIcon::Exclamation);
+        m_importPath.clear();
+        setLoadedFile(NoFileLoaded);
+        m_writeMenu->setEnabled(false);
+        return;
+    case image::LoadResult::Loaded:
+        m_importPath = *path;
+        setLoadedFile(*path);
+        m_writeMenu->setEnabled(true);
+        return;
+    }
+}
+
+void ProgrammerWindow::writeDevice()
+{
+    if (m_operation != Operation::Idle || m_importPath.isEmpty() || m_engine->isBusy())
+        return;
+    const SerialSettings settings = menuSettings();
+    setOperation(Operation::Writing);
+    m_engine->startWrite(m_importPath, settings, portDevice(portName(settings.port)));
+}
+
+void ProgrammerWindow::readDeviceId()
+{
+    // Choosing it again while a read runs is ignored.
+    if (m_operation != Operation::Idle || m_engine->isBusy())
+        return;
+    const SerialSettings settings = menuSettings();
+    setOperation(Operation::Reading);
+    m_engine->startReadId(settings, portDevice(portName(settings.port)));
+}
+
+void ProgrammerWindow::showOperationEnd(const Outcome &outcome)
+{
+    // The engine keeps the port open until this returns, and the status
+    // line still shows the last count while the message is up.
+    if (!m_closing && outcome.kind != Outcome::Cancelled && !outcome.text.isEmpty()) {
+        m_dialogs.message(this, outcome.title, outcome.text,
+                          outcome.exclamation ? app::MessageIcon::Exclamation
+                                              : app::MessageIcon::None);
+    }
+    setOperation(Operation::Idle);
+}
+
+void ProgrammerWindow::setOperation(Operation operation)
+{
+    m_operation = operation;
+    const bool idle = operation == Operation::Idle;
+    m_fileMenu->menuAction()->setVisible(idle);
+    m_comMenu->menuAction()->setVisible(idle);
+    m_progMenu->menuAction()->setVisible(operation != Operation::Writing);
+    m_writeMenu->setVisible(idle);
+    if (idle) {
+        setStatus(QString());
+        m_progressBar->setValue(0);
+    }
+}
+
+void ProgrammerWindow::setLoadedFile(const QString &text)
+{
+    m_label1->setText(text);
+    // The label speaks its text and nothing else (no mnemonic stripping).
+    m_label1->setAccessibleName(text);
+    m_label1->setToolTip(text == NoFileLoaded ? QString() : text);
+}
+
+void ProgrammerWindow::setStatus(const QString &text)
+{
+    m_label2->setText(text);
+    m_label2->setAccessibleName(text);
+}
+
+SerialSettings ProgrammerWindow::menuSettings() const
+{
+    SerialSettings settings;
+    for (int port = 1; port <= int(m_ports.size()); ++port) {
+        if (m_ports[port - 1]->isChecked()) {
+            settings.port = port;
+            break;
+        }
+    }
+    settings.dtr = m_dtrEnable->isChecked();
+    settings.rts = m_rtsEnable->isChecked();
+    settings.eof = m_eofEnable->isChecked();
+    return settings;
+}
+
+void ProgrammerWindow::applySettings(const SerialSettings &settings)
+{
+    if (settings.port >= 1 && settings.port <= int(m_ports.size()))
+        m_ports[settings.port - 1]->setChecked(true);
+    m_dtrEnable->setChecked(settings.dtr);
+    m_rtsEnable->setChecked(settings.rts);
+    m_eofEnable->setChecked(settings.eof);
 }
 
 } // namespace kvt::programmer

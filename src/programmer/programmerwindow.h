@@ -2,9 +2,22 @@
 
 #include <QMainWindow>
 
+#include <array>
+
+class QAction;
+class QActionGroup;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+
 namespace kvt::app { class Dialogs; }
 
 namespace kvt::programmer {
+
+class ProgrammingEngine;
+struct Outcome;
+struct SerialSettings;
 
 // The programmer window "Progr": imports a configuration file, writes it
 // into a unit and reads a unit's identity.
@@ -21,10 +34,49 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    enum class Operation { Idle, Writing, Reading };
+
+    void createMenus();
+    void createFrames();
+    void importConfigurationFile();
+    void writeDevice();
+    void readDeviceId();
+    void showOperationEnd(const Outcome &outcome);
+    void setOperation(Operation operation);
+    void setLoadedFile(const QString &text);
+    void setStatus(const QString &text);
+    SerialSettings menuSettings() const;
+    void applySettings(const SerialSettings &settings);
+    void unload();
+
     app::Dialogs &m_dialogs;
+    ProgrammingEngine *m_engine;
+    Operation m_operation = Operation::Idle;
+    QString m_importPath;
+    bool m_closing = false;
     bool m_closed = false;
+
+    QGroupBox *m_frame1 = nullptr;
+    QLabel *m_label1 = nullptr;
+    QGroupBox *m_frame3 = nullptr;
+    QLabel *m_label2 = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+
+    QMenu *m_fileMenu = nullptr;
+    QMenu *m_comMenu = nullptr;
+    QMenu *m_progMenu = nullptr;
+    QAction *m_loadBinary = nullptr;
+    QAction *m_exitMenu = nullptr;
+    QActionGroup *m_portGroup = nullptr;
+    std::array<QAction *, 4> m_ports{};
+    QAction *m_dtrEnable = nullptr;
+    QAction *m_rtsEnable = nullptr;
+    QAction *m_eofEnable = nullptr;
+    QAction *m_writeMenu = nullptr;
+    QAction *m_readMenu = nullptr;
 };
 
 } // namespace kvt::programmer
