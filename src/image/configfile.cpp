@@ -1,2 +1,297 @@
-// placeholder: filled by the owner of this file
 #include "image/configfile.h"
+
+#include "image/charset.h"
+#include "image/codecs.h"
+#include "image/encoder.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace kvt::image {
+
+namespace {
+
+// Far above any file the configurator writes (about 50 KB); keeps a wrong
+// choice such as a device file or a huge log from filling the memory.
+constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Field of three digits at `pos` of a checked memory line.
+int threeDigits(const QByteArray &line, int pos)
+{
+    return (line[pos] - '0') * 100 + (line[pos + 1] - '0') * 10 + (line[pos + 2] - '0');
+}
+
+// Reads the lines of a configuration file one by one, in file order.
+class LineReader
+{
+public:
+    explicit LineReader(const QList<QByteArray> &lines) : m_lines(lines) {}
+
+    bool atEnd() const { return m_next >= m_lines.size(); }
+    const QByteArray &next() { return m_lines[m_next++]; }
+
+private:
+    const QList<QByteArray> &m_lines;
+    qsizetype m_next = 0;
+};
+
+// The value field of a memory line as a whole number; nothing when it is
+// no number.
+std::optional<int> wholeValue(const QByteArray &line)
+{
+    const QByteArray field = line.mid(6, 3).trimmed();
+    if (field.isEmpty() || !std::all_of(field.cbegin(), field.cend(), isDigit))
+        return std::nullopt;
+    return field.toInt();
+}
+
+// The leading number of a value field, 0 when it has none.
+double leadingNumber(const QByteArray &line)
+{
+    const QByteArray field = line.mid(6, 3).trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '-' || field[i] == '+'))
+        negative = field[i++] == '-';
+    int value = 0;
+    while (i < field.size() && isDigit(field[i]))
+        value = value * 10 + (field[i++] - '0');
+    return negative ? -value : value;
+}
+
+// Characters of a padded text field; code 088 ("X") is padding wherever
+// it stands.
+bool readPaddedText(LineReader &in, int count, QString &text)
+{
+    text.clear();
+    for (int i = 0; i < count; ++i) {
+        if (in.atEnd())
+            return false;
+        const QByteArray &line = in.next();
+        const auto code = wholeValue(line);
+        if (!code || *code > 255)
+            return false;
+        if (line.mid(6, 3) != "088")
+            text += charFromCode(*code);
+    }
+    return true;
+}
+
+// Two value lines, low byte first, into a temperature.
+bool readTemperature(LineReader &in, double &celsius)
+{
+    std::optional<int> bytes[2];
+    for (auto &b : bytes) {
+        if (in.atEnd() || !(b = wholeValue(in.next())))
+            return false;
+    }
+    const QString bits = decimalToByte(*bytes[1]) + decimalToByte(*bytes[0]);
+    celsius = wordToTemperature(wordToDecimal(bits));
+    return true;
+}
+
+bool readNumber(LineReader &in, double &value)
+{
+    if (in.atEnd())
+        return false;
+    const auto v = wholeValue(in.next());
+    if (!v)
+        return false;
+    value = *v;
+    return true;
+}
+
+QString gprsText(const QByteArray &line)
+{
+    return fromWindows1252(QByteArrayView(line).sliced(std::min<qsizetype>(5, line.size())));
+}
+
+std::optional<QByteArray> readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes;
+    while (bytes.size() <= MaxFileSize) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (bytes[i] != '\r')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (i + 1 < n && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+bool isValidLine(const QByteArray &line)
+{
+    if (line.isEmpty() || line.startsWith("GPRS:"))
+        return true;
+    if (line.size() != 9 || !std::all_of(line.cbegin(), line.cend(), isDigit))
+        return false;
+    return threeDigits(line, 0) <= 255 && threeDigits(line, 3) <= 255 && threeDigits(line, 6) <= 255;
+}
+
+bool checkConfigurationBytes(const QByteArray &bytes)
+{
+    const QList<QByteArray> lines = splitLines(bytes);
+    return std::all_of(lines.cbegin(), lines.cend(), isValidLine);
+}
+
+std::optional<Document> decodeParameters(const QByteArray &bytes)
+{
+    const QList<QByteArray> lines = splitLines(bytes);
+    LineReader in(lines);
+    Document doc = startupDocument();
+
+    if (!readPaddedText(in, 8, doc.simPin)
+        || !readTemperature(in, doc.tempHighAlert)
+        || !readTemperature(in, doc.tempLowAlert)
+        || !readNumber(in, doc.trackingCounter)
+        || !readNumber(in, doc.smsCatchAlertTimer))
+        return std::nullopt;
+    if (in.atEnd())
+        return std::nullopt;
+    in.next();   // address 015, reserved
+    if (!readPaddedText(in, 16, doc.isdnRecall))
+        return std::nullopt;
+
+    for (double *value : {&doc.rtcIntervalUnit, &doc.rtcIntervalCounter}) {
+        if (in.atEnd())
+            return std::nullopt;
+        *value = leadingNumber(in.next());
+    }
+
+    for (int reg = 0; reg < 4; ++reg) {
+        if (in.atEnd())
+            return std::nullopt;
+        const auto value = wholeValue(in.next());
+        if (!value)
+            return std::nullopt;
+        // Character 8 - b of the bit string is bit b; a value above 255
+        // (only in a file that skipped the line check) shows its high-order
+        // digits there.
+        const QString bits = decimalToByte(*value);
+        for (int b = 0; b < 8; ++b)
+            doc.check(8 * reg + b + 1) = bits.at(7 - b) == QLatin1Char('1') ? Ticked : Clear;
+    }
+
+    for (QString &zone : doc.zoneTexts) {
+        zone.clear();
+        for (int k = 0; k < ZoneLineCount; ++k) {
+            if (in.atEnd())
+                return std::nullopt;
+            zone += fromWindows1252(in.next());
+            zone += QLatin1String("\r\n");
+        }
+    }
+
+    // Bank 065 is not read back: the string is recomposed from the boxes.
+    const QByteArray *apnLine = nullptr;
+    while (!in.atEnd()) {
+        const QByteArray &line = in.next();
+        if (line.startsWith("GPRS")) {
+            apnLine = &line;
+            break;
+        }
+    }
+    if (!apnLine)
+        return std::nullopt;
+    doc.gprs[0] = gprsText(*apnLine);
+    for (int i = 1; i < GprsFieldCount; ++i) {
+        if (in.atEnd())
+            return std::nullopt;
+        doc.gprs[i] = gprsText(in.next());
+    }
+    return doc;
+}
+
+LoadResult loadConfigurationFile(const QString &path)
+{
+    LoadResult result;
+    const auto bytes = readWholeFile(path);
+    if (!bytes) {
+        result.status = LoadResult::Unreadable;
+        return result;
+    }
+    if (bytes->size() > MaxFileSize || !checkConfigurationBytes(*bytes)) {
+        result.status = LoadResult::Invalid;
+        return result;
+    }
+    auto doc = decodeParameters(*bytes);
+    if (!doc) {
+        result.status = LoadResult::Invalid;
+        return result;
+    }
+    result.status = LoadResult::Loaded;
+    result.document = std::move(*doc);
+    return result;
+}
+
+LoadResult::Status checkConfigurationFile(const QString &path)
+{
+    const auto bytes = readWholeFile(path);
+    if (!bytes)
+        return LoadResult::Unreadable;
+    if (bytes->size() > MaxFileSize || !checkConfigurationBytes(*bytes))
+        return LoadResult::Invalid;
+    return LoadResult::Loaded;
+}
+
+bool writeConfigurationFile(const QString &path, const QString &imageText, QString *errorString)
+{
+    const auto fail = [errorString](const QString &why) {
+        if (errorString)
+            *errorString = why;
+        return false;
+    };
+
+    const auto bytes = toWindows1252(QString(imageText + QLatin1String("\r\n")));
+    if (!bytes)
+        return fail(QStringLiteral("The configuration holds characters that have no code in the "
+                                   "Windows-1252 character set."));
+    // Never write a file the configurator would refuse to load (a carriage
+    // return inside a GPRS text, a value that is no byte).
+    if (!checkConfigurationBytes(*bytes))
+        return fail(QStringLiteral("The configuration holds a line that is neither a memory "
+                                   "line nor a GPRS line."));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    if (file.write(*bytes) != bytes->size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+} // namespace kvt::image

@@ -1,2 +1,25 @@
-// placeholder: filled by the owner of this file
 #include "image/gprs.h"
+
+namespace kvt::image {
+
+QString composeGprsString(const GprsTexts &texts)
+{
+    const auto field = [&texts](GprsField f) -> const QString & { return texts[static_cast<int>(f)]; };
+    const QChar comma = QLatin1Char(',');
+    const QChar semicolon = QLatin1Char(';');
+
+    QString s;
+    s += field(GprsField::Apn) + comma + field(GprsField::Login) + comma
+        + field(GprsField::Password) + comma + field(GprsField::Ip) + comma
+        + field(GprsField::Dns1) + comma + field(GprsField::Dns2) + semicolon;
+    s += field(GprsField::Tmr1) + comma + field(GprsField::Trial) + comma
+        + field(GprsField::Tmr2) + semicolon;
+    s += field(GprsField::FtpServer) + comma + field(GprsField::FtpUsername) + comma
+        + field(GprsField::FtpPassword) + comma + field(GprsField::Port) + comma
+        + field(GprsField::Mode) + semicolon;
+    s += field(GprsField::FtpSubDirectory);
+    s.truncate(GprsFormatMax);
+    return s;
+}
+
+} // namespace kvt::image
