@@ -1,7 +1,98 @@
-#include <cstdio>
+// kvt: the configuration image of KVT Series units from scripts.
 
-int main()
+#include "imagecommands.h"
+#include "output.h"
+
+#ifdef KVT_DEVICE_COMMANDS
+#include "devicecommands.h"
+#endif
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace kvt::cli {
+
+namespace {
+
+struct Command {
+    const char *name;
+    const char *synopsis;
+    const char *summary;
+    int (*run)(const QStringList &args);
+};
+
+#ifndef KVT_DEVICE_COMMANDS
+int deviceCommandsMissing(const QStringList &args)
 {
-    std::fputs("kvt: the command is not built yet\n", stderr);
-    return 1;
+    printError(QStringLiteral("%1: not available in this build").arg(args.value(0)));
+    return ExitFailure;
+}
+int runWrite(const QStringList &args) { return deviceCommandsMissing(args); }
+int runReadId(const QStringList &args) { return deviceCommandsMissing(args); }
+#endif
+
+constexpr Command Commands[] = {
+    {"new", "FILE", "write the document the configurator holds right after start-up", runNew},
+    {"check", "FILE", "exit 0 when the configurator would load FILE, else 1", runCheck},
+    {"show", "[--json] FILE", "print the document of FILE (as JSON with --json)", runShow},
+    {"build", "JSON OUT", "write the configuration file that a JSON object describes", runBuild},
+    {"write", "[OPTIONS] FILE", "write a configuration file into a unit over a serial port", runWrite},
+    {"read-id", "[OPTIONS]", "read a unit's identity over a serial port", runReadId},
+};
+
+QString mainHelp()
+{
+    QString text = QStringLiteral(
+        "Usage: kvt COMMAND [ARGUMENTS...]\n"
+        "       kvt --help | --version\n"
+        "\n"
+        "Prepares and inspects KVT Series configuration files (.kvt) without\n"
+        "the configurator's windows, and programs units.\n"
+        "\n"
+        "Commands:\n");
+    for (const Command &command : Commands) {
+        const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.name),
+                                                         QLatin1String(command.synopsis));
+        text += QStringLiteral("  ") + head.leftJustified(26) + QLatin1String(command.summary)
+                + QLatin1Char('\n');
+    }
+    text += QStringLiteral(
+        "\n"
+        "Run 'kvt COMMAND --help' for the details of a command.\n"
+        "Exit status: 0 on success, 1 on failure, 2 on wrong usage.\n");
+    return text;
+}
+
+int run(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        return usageError(QString(), QStringLiteral("missing command"));
+    const QString first = arguments.at(1);
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        printResult(mainHelp());
+        return ExitSuccess;
+    }
+    if (first == QLatin1String("--version")) {
+        printResult(QStringLiteral("kvt %1\n").arg(QCoreApplication::applicationVersion()));
+        return ExitSuccess;
+    }
+    if (first.startsWith(QLatin1Char('-')))
+        return usageError(QString(), QStringLiteral("unknown option '%1'").arg(first));
+    for (const Command &command : Commands) {
+        if (first == QLatin1String(command.name))
+            return command.run(arguments.mid(1));
+    }
+    return usageError(QString(), QStringLiteral("unknown command '%1'").arg(first));
+}
+
+} // namespace
+
+} // namespace kvt::cli
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kvt"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
+    return kvt::cli::run(QCoreApplication::arguments());
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+namespace kvt::cli {
+
+// The commands on configuration files. Each takes its command name
+// followed by its arguments and returns the exit status.
+int runNew(const QStringList &args);
+int runCheck(const QStringList &args);
+int runShow(const QStringList &args);
+int runBuild(const QStringList &args);
+
+} // namespace kvt::cli

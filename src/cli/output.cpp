@@ -1,0 +1,35 @@
+#include "output.h"
+
+#include <cstdio>
+
+namespace kvt::cli {
+
+void printResultBytes(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void printResult(const QString &text)
+{
+    printResultBytes(text.toUtf8());
+}
+
+void printError(const QString &text)
+{
+    const QByteArray line = QStringLiteral("kvt: %1\n").arg(text).toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+}
+
+int usageError(const QString &command, const QString &text)
+{
+    printError(text);
+    const QString hint = command.isEmpty()
+        ? QStringLiteral("Try 'kvt --help' for more information.\n")
+        : QStringLiteral("Try 'kvt %1 --help' for more information.\n").arg(command);
+    const QByteArray bytes = hint.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    return ExitUsage;
+}
+
+} // namespace kvt::cli
