@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+namespace kvt::app {
+
+// The start-up window "Form2": the splash picture and a bar that fills by
+// 5 every 150 ms; on the tick after it is full the main window comes to
+// the front and the splash closes (deleting itself).
+class Splash : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int TickInterval = 150;   // ms
+    static constexpr int Step = 5;
+
+    explicit Splash(QWidget *mainWindow, QWidget *parent = nullptr);
+
+    // One tick of the timer; public so that tests can drive the sequence.
+    void tick();
+    int value() const;
+    int ticks() const { return m_ticks; }
+
+    // The 500 x 270 splash picture, drawn by the program itself.
+    static QPixmap picture();
+
+signals:
+    // The main window has been brought to the front and the splash closes.
+    void finished();
+
+private:
+    QPointer<QWidget> m_mainWindow;
+    QProgressBar *m_bar;
+    QTimer m_timer;
+    int m_ticks = 0;
+    bool m_done = false;
+};
+
+} // namespace kvt::app

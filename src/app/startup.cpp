@@ -1,0 +1,31 @@
+#include "app/startup.h"
+
+#include "app/dialogs.h"
+#include "app/singleinstance.h"
+#include "app/splash.h"
+#include "editor/mainwindow.h"
+
+#include <QPointer>
+
+namespace kvt::app {
+
+std::unique_ptr<editor::MainWindow> startConfigurator(Dialogs &dialogs, SingleInstance &instance)
+{
+    if (!instance.tryLock()) {
+        dialogs.message(nullptr, QStringLiteral("Warning Message"),
+                        QLatin1String(AlreadyRunningText), MessageIcon::Exclamation);
+        return nullptr;
+    }
+    auto window = std::make_unique<editor::MainWindow>(dialogs);
+    QPointer<Splash> splash = new Splash(window.get());
+    splash->show();
+    QObject::connect(window.get(), &editor::MainWindow::closed, splash, [splash] {
+        if (splash)
+            splash->close();
+    });
+    window->show();
+    splash->raise();
+    return window;
+}
+
+} // namespace kvt::app

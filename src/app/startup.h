@@ -1,0 +1,23 @@
+#pragma once
+
+#include <memory>
+
+namespace kvt::editor { class MainWindow; }
+
+namespace kvt::app {
+
+class Dialogs;
+class SingleInstance;
+
+inline constexpr const char *AlreadyRunningText = "Application already running!...";
+
+// The configurator's start. When another instance holds the lock, shows
+// "Application already running!..." once and returns nothing, no window
+// having been shown. Otherwise shows the splash, then the main window
+// (the splash stays in front until its bar is full) and returns the main
+// window; the splash closes itself, or with the main window if that closes
+// first.
+std::unique_ptr<editor::MainWindow> startConfigurator(Dialogs &dialogs,
+                                                      SingleInstance &instance);
+
+} // namespace kvt::app
