@@ -149,19 +149,26 @@ void ProgrammerWindow::createFrames()
 
     m_frame3 = new QGroupBox(tr("Progress"), central);
     m_frame3->setObjectName(QStringLiteral("Frame3"));
-    m_label2 = new QLabel(m_frame3);
+    // A label straight inside a group box takes the box's title as its
+    // accessible name when it is empty; the status line must then say
+    // nothing, so it sits in a plain panel of the box.
+    auto *progressPanel = new QWidget(m_frame3);
+    m_label2 = new QLabel(progressPanel);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setTextFormat(Qt::PlainText);
     // Keeps its line when empty, so the bar does not jump.
     m_label2->setMinimumHeight(m_label2->fontMetrics().height());
-    m_progressBar = new QProgressBar(m_frame3);
+    m_progressBar = new QProgressBar(progressPanel);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setAccessibleName(tr("Progress"));
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
+    auto *panelLayout = new QVBoxLayout(progressPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->addWidget(m_label2);
+    panelLayout->addWidget(m_progressBar);
     auto *frame3Layout = new QVBoxLayout(m_frame3);
-    frame3Layout->addWidget(m_label2);
-    frame3Layout->addWidget(m_progressBar);
+    frame3Layout->addWidget(progressPanel);
     setStatus(QString());
 
     layout->addWidget(m_frame1);
