@@ -36,8 +36,8 @@ constexpr Command Commands[] = {
     {"check", "FILE", "exit 0 when the configurator would load FILE, else 1", runCheck},
     {"show", "[--json] FILE", "print the document of FILE (as JSON with --json)", runShow},
     {"build", "JSON OUT", "write the configuration file that a JSON object describes", runBuild},
-    {"write", "[OPTIONS] FILE", "write a configuration file into a unit over a serial port", runWrite},
-    {"read-id", "[OPTIONS]", "read a unit's identity over a serial port", runReadId},
+    {"write", "[--port PORT] FILE", "write a configuration file into a unit over a serial port", runWrite},
+    {"read-id", "[--port PORT]", "read a unit's identity over a serial port", runReadId},
 };
 
 QString mainHelp()
