@@ -1,0 +1,375 @@
+#include "image/charset.h"
+#include "image/configfile.h"
+#include "image/encoder.h"
+#include "testdocuments.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace kvt::image;
+
+namespace {
+
+QByteArray startupBytes()
+{
+    return toWindows1252(encodeParameters(startupDocument()) + QStringLiteral("\r\n")).value();
+}
+
+QList<QByteArray> startupLines()
+{
+    QList<QByteArray> lines = startupBytes().split('\n');
+    for (QByteArray &line : lines)
+        line.chop(1);   // the CR
+    lines.removeLast();  // after the last LF
+    return lines;        // 4405: the image and the empty last line
+}
+
+QByteArray joinLines(const QList<QByteArray> &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestConfigFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lineEnds();
+    void lineCheck_data();
+    void lineCheck();
+    void startupFileLoadsBack();
+    void rejectedFiles_data();
+    void rejectedFiles();
+    void decodingIsPositional();
+    void storedValuesAsTheyStand();
+    void unreadableFiles();
+    void randomDocumentsRoundTrip();
+    void refusedTextKeepsTheOldFile();
+    void failedSaveKeepsTheOldFile();
+};
+
+void TestConfigFile::lineEnds()
+{
+    QCOMPARE(splitLines(""), QList<QByteArray>());
+    QCOMPARE(splitLines("a\r\nb\rc\nd"), (QList<QByteArray>{"a", "b", "c\nd"}));
+    QCOMPARE(splitLines("a\r\n"), QList<QByteArray>{"a"});
+    QCOMPARE(splitLines("\r\n\r\n"), (QList<QByteArray>{"", ""}));
+    QCOMPARE(splitLines("\r\r\n"), (QList<QByteArray>{"", ""}));
+    QCOMPARE(splitLines("abc"), QList<QByteArray>{"abc"});
+    QCOMPARE(splitLines("a\n\r\n"), QList<QByteArray>{"a\n"});
+}
+
+void TestConfigFile::lineCheck_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("memory line") << QByteArray("001009208") << true;
+    QTest::newRow("all fields 255") << QByteArray("255255255") << true;
+    QTest::newRow("GPRS alone") << QByteArray("GPRS:") << true;
+    QTest::newRow("GPRS text") << QByteArray("GPRS:\"a b\",;\n") << true;
+    QTest::newRow("GPRS without colon") << QByteArray("GPRS") << false;
+    QTest::newRow("lower case gprs") << QByteArray("gprs:abc") << false;
+    QTest::newRow("eight characters") << QByteArray("00100908") << false;
+    QTest::newRow("trailing blank") << QByteArray("001009208 ") << false;
+    QTest::newRow("letters") << QByteArray("ABCDEFGHI") << false;
+    QTest::newRow("one letter") << QByteArray("00100920x") << false;
+    QTest::newRow("sign") << QByteArray("001009-08") << false;
+    QTest::newRow("value 256") << QByteArray("001009256") << false;
+    QTest::newRow("address 300") << QByteArray("001300000") << false;
+    QTest::newRow("bank 999") << QByteArray("999001000") << false;
+    QTest::newRow("LF inside") << QByteArray("0010\n9208") << false;
+}
+
+void TestConfigFile::lineCheck()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, valid);
+    QCOMPARE(isValidLine(line), valid);
+}
+
+void TestConfigFile::startupFileLoadsBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.kvt"));
+    const Document doc = startupDocument();
+    QVERIFY(writeConfigurationFile(path, encodeParameters(doc)));
+
+    const QByteArray bytes = readFile(path);
+    QCOMPARE(bytes, startupBytes());
+    QVERIFY(bytes.endsWith("GPRS:60\r\n\r\n"));
+    QCOMPARE(bytes.count("\r\n"), ImageLineCount + 1);
+
+    QCOMPARE(checkConfigurationFile(path), LoadResult::Loaded);
+    const LoadResult loaded = loadConfigurationFile(path);
+    QCOMPARE(loaded.status, LoadResult::Loaded);
+    QVERIFY(loaded.document == doc);
+
+    // A lone CR also ends a line.
+    QByteArray crOnly = bytes;
+    crOnly.replace("\r\n", "\r");
+    QVERIFY(checkConfigurationBytes(crOnly));
+    QVERIFY(decodeParameters(crOnly) == doc);
+}
+
+void TestConfigFile::rejectedFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("passesLineCheck");
+
+    QByteArray lfOnly = startupBytes();
+    lfOnly.replace("\r\n", "\n");
+    QTest::newRow("LF line ends") << lfOnly << false;
+
+    const auto withLine = [](int index, const QByteArray &text) {
+        QList<QByteArray> lines = startupLines();
+        lines[index] = text;
+        return joinLines(lines);
+    };
+    QTest::newRow("trailing blank") << withLine(12, "001013005 ") << false;
+    QTest::newRow("8-character line") << withLine(500, "00518300") << false;
+    QTest::newRow("letters in zone") << withLine(200, "ABCDEFGHI") << false;
+    QTest::newRow("letters in parameters") << withLine(12, "00101300x") << false;
+    QTest::newRow("value above 255") << withLine(40, "001186300") << false;
+    QTest::newRow("empty file") << QByteArray() << true;
+    QTest::newRow("only an empty line") << QByteArray("\r\n") << true;
+    QTest::newRow("empty line in parameters") << withLine(12, "") << true;
+
+    QList<QByteArray> noGprs = startupLines();
+    noGprs.erase(noGprs.begin() + 4389, noGprs.end());
+    QTest::newRow("no GPRS line") << joinLines(noGprs) << true;
+
+    for (int keep : {1, 8, 36, 37, 100, 4132, 4133, 4389, 4390, 4403}) {
+        QList<QByteArray> lines = startupLines();
+        lines.resize(keep);
+        QTest::addRow("cut after %d lines", keep) << joinLines(lines) << true;
+    }
+    QByteArray midLine = startupBytes();
+    midLine.truncate(14);
+    QTest::newRow("cut inside line 2") << midLine << false;
+}
+
+void TestConfigFile::rejectedFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, passesLineCheck);
+    QCOMPARE(checkConfigurationBytes(bytes), passesLineCheck);
+    if (passesLineCheck)
+        QVERIFY(!decodeParameters(bytes).has_value());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.kvt"));
+    QVERIFY(writeFile(path, bytes));
+    QCOMPARE(loadConfigurationFile(path).status, LoadResult::Invalid);
+    QCOMPARE(checkConfigurationFile(path),
+             passesLineCheck ? LoadResult::Loaded : LoadResult::Invalid);
+}
+
+void TestConfigFile::decodingIsPositional()
+{
+    const Document doc = startupDocument();
+
+    // Other bank and address digits load the same values.
+    QList<QByteArray> lines = startupLines();
+    for (int i = 0; i < 37; ++i)
+        lines[i].replace(0, 6, "255000");
+    for (int i = 4133; i < 4389; ++i)
+        lines[i].replace(0, 6, "000255");
+    QVERIFY(decodeParameters(joinLines(lines)) == doc);
+
+    // The file needs nothing after the 15th GPRS line.
+    lines = startupLines();
+    lines.removeLast();
+    QVERIFY(decodeParameters(joinLines(lines)) == doc);
+    lines << "GPRS:extra" << "" << "001001001";
+    QVERIFY(decodeParameters(joinLines(lines)) == doc);
+
+    // A zone with 63 lines shifts the zones after it; a bank-065 line
+    // ends up in zone 64 and the GPRS search still finds the boxes.
+    lines = startupLines();
+    lines.removeAt(37 + 64 * 4);
+    const auto shifted = decodeParameters(joinLines(lines));
+    QVERIFY(shifted.has_value());
+    QCOMPARE(shifted->gprs, doc.gprs);
+    QCOMPARE(shifted->zoneTexts[3], doc.zoneTexts[3]);
+    QVERIFY(shifted->zoneTexts[4] != doc.zoneTexts[4]);
+    QVERIFY(shifted->zoneTexts[63].endsWith(QStringLiteral("065000034\r\n")));   // '"'
+
+    // An empty line inside the zone block is kept in its zone text.
+    lines = startupLines();
+    lines.insert(37 + 10, QByteArray());
+    const auto withGap = decodeParameters(joinLines(lines));
+    QVERIFY(withGap.has_value());
+    QVERIFY(withGap->zoneTexts[0].contains(QStringLiteral("\r\n\r\n")));
+    QCOMPARE(withGap->gprs, doc.gprs);
+
+    // Zone lines come back verbatim, whatever their bank and address.
+    lines = startupLines();
+    lines[37] = "009001255";
+    const auto foreign = decodeParameters(joinLines(lines));
+    QVERIFY(foreign->zoneTexts[0].startsWith(QStringLiteral("009001255\r\n001184126\r\n")));
+}
+
+void TestConfigFile::storedValuesAsTheyStand()
+{
+    QList<QByteArray> lines = startupLines();
+    const QByteArray pin[8] = {"049", "088", "050", "000", "233", "088", "128", "088"};
+    for (int i = 0; i < 8; ++i)
+        lines[i] = "001001" + pin[i];
+    lines[8] = "001009255";   // word 2047
+    lines[9] = "001010007";
+    lines[10] = "001011000";  // word 2048
+    lines[11] = "001012008";
+    lines[12] = "001013000";
+    lines[13] = "001014255";
+    lines[14] = "001015077";  // reserved, not read
+    lines[15] = "001016088";
+    lines[16] = "001016043";
+    lines[31] = "001032009";  // no unit of the editor
+    lines[32] = "001033000";
+    lines[33] = "001034128";
+    lines[36] = "001037255";
+
+    const auto doc = decodeParameters(joinLines(lines));
+    QVERIFY(doc.has_value());
+    QCOMPARE(doc->simPin, QStringLiteral(u"12\u0000\u00e9\u20ac"));   // every "X" dropped
+    QCOMPARE(doc->tempHighAlert, 127.9375);
+    QCOMPARE(doc->tempLowAlert, -3968.0);
+    QCOMPARE(doc->trackingCounter, 0.0);
+    QCOMPARE(doc->smsCatchAlertTimer, 255.0);
+    QCOMPARE(doc->isdnRecall, QStringLiteral("+"));
+    QCOMPARE(doc->rtcIntervalUnit, 9.0);
+    QCOMPARE(doc->rtcIntervalCounter, 0.0);
+    QCOMPARE(doc->check(1), int(Clear));
+    QCOMPARE(doc->check(8), int(Ticked));
+    for (int n = 25; n <= 32; ++n)
+        QCOMPARE(doc->check(n), int(Ticked));
+    QCOMPARE(doc->check(24), int(Clear));
+
+    // Characters of the GPRS lines are read in the 8-bit set.
+    lines = startupLines();
+    lines[4389] = "GPRS:\x80\xe9\x81";
+    lines[4390] = "GPRS";    // not tested for "GPRS:"; passes only as a GPRS line would
+    const auto gprs = decodeParameters(joinLines(lines));
+    QVERIFY(gprs.has_value());
+    QCOMPARE(gprs->gprsText(GprsField::Apn), QStringLiteral(u"\u20ac\u00e9\u0081"));
+    QCOMPARE(gprs->gprsText(GprsField::Ip), QString());
+}
+
+void TestConfigFile::unreadableFiles()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("missing.kvt"));
+    QCOMPARE(loadConfigurationFile(missing).status, LoadResult::Unreadable);
+    QCOMPARE(checkConfigurationFile(missing), LoadResult::Unreadable);
+    QCOMPARE(loadConfigurationFile(dir.path()).status, LoadResult::Unreadable);
+    QCOMPARE(checkConfigurationFile(dir.path()), LoadResult::Unreadable);
+}
+
+void TestConfigFile::randomDocumentsRoundTrip()
+{
+    QRandomGenerator rng(20240611);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("random.kvt"));
+    for (int round = 0; round < 150; ++round) {
+        const Document doc = kvt::testing::randomDocument(rng);
+        QVERIFY(unstorableFields(doc).isEmpty());
+        const QString image = encodeParameters(doc);
+        QString why;
+        QVERIFY2(writeConfigurationFile(path, image, &why), qPrintable(why));
+        const QByteArray written = readFile(path);
+
+        const LoadResult loaded = loadConfigurationFile(path);
+        QCOMPARE(loaded.status, LoadResult::Loaded);
+        QVERIFY2(loaded.document == doc, qPrintable(QStringLiteral("round %1").arg(round)));
+        QVERIFY(writeConfigurationFile(path, encodeParameters(loaded.document)));
+        QCOMPARE(readFile(path), written);
+    }
+}
+
+void TestConfigFile::refusedTextKeepsTheOldFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.kvt"));
+    QVERIFY(writeFile(path, "old contents"));
+
+    Document doc = startupDocument();
+    doc.gprsText(GprsField::Apn) = QStringLiteral(u"\u0100");
+    QString why;
+    QVERIFY(!writeConfigurationFile(path, encodeParameters(doc), &why));
+    QVERIFY(!why.isEmpty());
+    QCOMPARE(readFile(path), QByteArray("old contents"));
+
+    // A PIN character without a code never becomes a wider number.
+    doc = startupDocument();
+    doc.simPin = QStringLiteral(u"\u4e00");
+    QVERIFY(!writeConfigurationFile(path, encodeParameters(doc), &why));
+    QCOMPARE(readFile(path), QByteArray("old contents"));
+
+    // A carriage return inside a GPRS text would split its line.
+    doc = startupDocument();
+    doc.gprsText(GprsField::Tmr2) = QStringLiteral("6\r0");
+    QVERIFY(!writeConfigurationFile(path, encodeParameters(doc), &why));
+    QCOMPARE(readFile(path), QByteArray("old contents"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.kvt"});
+}
+
+void TestConfigFile::failedSaveKeepsTheOldFile()
+{
+    const QString image = encodeParameters(startupDocument());
+    QTemporaryDir dir;
+    QString why;
+
+    // Over a folder: the folder and what it holds stay.
+    const QString folder = dir.filePath(QStringLiteral("folder.kvt"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(writeFile(folder + QStringLiteral("/inside"), "x"));
+    QVERIFY(!writeConfigurationFile(folder, image, &why));
+    QVERIFY(!why.isEmpty());
+    QCOMPARE(readFile(folder + QStringLiteral("/inside")), QByteArray("x"));
+
+    // Into a place where nothing can be created.
+    QVERIFY(!writeConfigurationFile(dir.filePath(QStringLiteral("no/such/folder.kvt")), image));
+    QVERIFY(!writeConfigurationFile(QStringLiteral("/proc/kvt-test.kvt"), image));
+
+    // Into a read-only folder (the permission does not bind the superuser).
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkdir(locked));
+    const QString target = locked + QStringLiteral("/unit.kvt");
+    QVERIFY(writeFile(target, "old contents"));
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    if (geteuid() != 0) {
+        QVERIFY(!writeConfigurationFile(target, image, &why));
+        QCOMPARE(readFile(target), QByteArray("old contents"));
+        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"unit.kvt"});
+    }
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // A successful save replaces an existing file whole.
+    QVERIFY(writeConfigurationFile(target, image));
+    QCOMPARE(readFile(target), startupBytes());
+}
+
+QTEST_APPLESS_MAIN(TestConfigFile)
+#include "test_configfile.moc"
