@@ -1,2 +1,114 @@
-// placeholder: filled by the owner of this file
 #include "programmer/serialsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace kvt::programmer {
+
+namespace {
+
+// The lines of a small text file: CR LF or a lone CR ends a line, a lone
+// LF stays part of it, and a final line end opens no further line (a file
+// that ends there has no more lines to read).
+QList<QByteArray> textLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    QByteArray line;
+    bool open = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c == '\r') {
+            lines.append(line);
+            line.clear();
+            open = false;
+            if (i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+                ++i;
+        } else {
+            line.append(c);
+            open = true;
+        }
+    }
+    if (open)
+        lines.append(line);
+    return lines;
+}
+
+} // namespace
+
+QString configFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/kvt");
+}
+
+QString settingsFilePath()
+{
+    return configFolder() + QStringLiteral("/MolbSerial.cfg");
+}
+
+SerialSettings readSerialSettings(const QString &path, SerialSettings current)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return current;
+    const QList<QByteArray> lines = textLines(file.readAll());
+    file.close();
+
+    if (lines.size() > 0) {
+        const QByteArray &port = lines.at(0);
+        if (port == "1" || port == "2" || port == "3" || port == "4")
+            current.port = port.at(0) - '0';
+    }
+    bool *switches[] = {&current.dtr, &current.rts, &current.eof};
+    for (int i = 0; i < 3 && i + 1 < lines.size(); ++i)
+        *switches[i] = lines.at(i + 1) == "1";
+    return current;
+}
+
+bool writeSerialSettings(const QString &path, const SerialSettings &settings)
+{
+    QByteArray text;
+    // An unknown port leaves line 1 empty, so that the switches keep their
+    // lines and a later read leaves the port choice alone.
+    if (settings.port >= 1 && settings.port <= 4)
+        text += QByteArray::number(settings.port);
+    text += "\r\n";
+    for (bool on : {settings.dtr, settings.rts, settings.eof})
+        text += on ? "1\r\n" : "0\r\n";
+
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString portDevice(const QString &portName)
+{
+    if (portName.size() == 4 && portName.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+        const QChar digit = portName.at(3);
+        if (digit >= QLatin1Char('1') && digit <= QLatin1Char('4')) {
+            const int number = digit.digitValue();
+            const QFileInfo link(configFolder() + QStringLiteral("/com") + digit);
+            if (link.isSymLink())
+                return link.symLinkTarget();
+            return QStringLiteral("/dev/ttyS") + QString::number(number - 1);
+        }
+    }
+    return portName;
+}
+
+QString portName(int port)
+{
+    return QStringLiteral("COM") + QString::number(port);
+}
+
+} // namespace kvt::programmer
