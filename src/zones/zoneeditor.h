@@ -1,9 +1,20 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
 namespace kvt::zones {
+
+class AreaShape;
+class CoordinateLabel;
+struct ZoneRecord;
 
 // The zone editor window "Geofencing": edits one zone of the open
 // document. It decodes the zone text when first activated and encodes its
@@ -20,6 +31,11 @@ public:
     // The zone text the controls encode to right now (EncodeZone).
     QString encodeZone() const;
 
+    // The colours of the map: the square-area region without alert, and
+    // the rest.
+    static QColor areaColourOn();
+    static QColor areaColourOff();
+
 signals:
     // The user changed something: the document is modified.
     void edited();
@@ -30,9 +46,49 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A time of day as its two working parts, two characters each.
+    struct TimeParts {
+        QString hour;
+        QString minute;
+    };
+    enum class TimePart { Hour, Minute };
+
+    QWidget *buildMap();
+    QGroupBox *buildFlagFrame(const QString &title, int firstCheck);
+    QGroupBox *buildSetup();
+    QGroupBox *buildAreaOptions();
+    QGroupBox *buildSpeedOptions();
+
+    void decodeZone(const ZoneRecord &record);
+    ZoneRecord recordFromControls() const;
+    void refreshAlertOptions();
+
+    void advanceDigit(CoordinateLabel *label);
+    void toggleHemisphere(CoordinateLabel *label, int row);
+    void stepSpeed(int delta);
+    void stepTime(TimeParts &time, QLineEdit *box, TimePart part, int delta);
+    void showSpeed();
+    static void showTime(const TimeParts &time, QLineEdit *box);
+
     int m_zone;
     QString m_zoneText;
     bool m_closed = false;
+
+    QLabel *m_zoneLabel = nullptr;
+    QList<QCheckBox *> m_checks;                 // Check01..Check16
+    QList<CoordinateLabel *> m_lineLabels;       // TL01..TLor, BL.., LL.., RL.. in stored order
+    QList<AreaShape *> m_shapes;                 // in the order of the square-area options
+    QList<QRadioButton *> m_areaOptions;         // Option1..Option9
+    QRadioButton *m_noAlert = nullptr;           // Option10
+    QRadioButton *m_alert = nullptr;             // Option11
+    QLineEdit *m_startBox = nullptr;
+    QLineEdit *m_stopBox = nullptr;
+    QLineEdit *m_speedBox = nullptr;
+    QLineEdit *m_cellIdBox = nullptr;
+
+    QString m_speedKnots;   // as stored after decoding, shortest form after a step
+    TimeParts m_start;
+    TimeParts m_stop;
 };
 
 } // namespace kvt::zones
