@@ -128,7 +128,7 @@ ZoneEditor::ZoneEditor(int zone, const QString &zoneText, QWidget *parent)
     auto *mapFrame = new QGroupBox(QStringLiteral("GPS Area"));
     mapFrame->setAccessibleName(mapFrame->title());
     auto *mapLayout = new QVBoxLayout(mapFrame);
-    mapLayout->addWidget(buildMap());
+    mapLayout->addWidget(buildMap(), 0, Qt::AlignCenter);
 
     auto *grid = new QGridLayout(this);
     grid->setSizeConstraint(QLayout::SetFixedSize);
@@ -262,8 +262,8 @@ QWidget *ZoneEditor::buildMap()
     const int square = std::max({lonWidth + 2 * gap, latWidth + 2 * gap, titleWidth + 2 * gap,
                              captionWidth + 2 * gap});
     const int stripHeight = fm.height() + gap / 2 + rowHeight + gap;
-    const int outerHeight = gap + fm.height() + gap + fm.height() + gap / 2 + rowHeight / 2;
-    const int innerHeight = rowHeight + 2 * fm.height() + 2 * gap;
+    const int outerHeight = 2 * gap + fm.height() + gap + fm.height() + gap / 2 + rowHeight / 2;
+    const int innerHeight = rowHeight + 3 * fm.height() + 2 * gap;
     const int topY = stripHeight + outerHeight;
     const int bottomY = topY + innerHeight;
     const int width = 2 * side + square;
