@@ -153,9 +153,10 @@ MainWindow::MainWindow(app::Dialogs &dialogs, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // A window still open must not call back into a half-destroyed one.
-    if (m_openWindow)
-        disconnect(m_openWindow, nullptr, this, nullptr);
+    // The zone editor or programmer, open or waiting for deletion, is deleted
+    // with this window and must not call back into it meanwhile.
+    for (QObject *child : children())
+        disconnect(child, nullptr, this, nullptr);
 }
 
 const image::Document &MainWindow::document() const { return m_doc; }
