@@ -60,6 +60,8 @@ ProgrammerWindow::ProgrammerWindow(app::Dialogs &dialogs, QWidget *parent)
     createFrames();
     applySettings(SerialSettings{});
     m_writeMenu->setEnabled(false);
+    // Room for the caption and a usual path.
+    resize(qMax(sizeHint().width(), 560), sizeHint().height());
 
     connect(m_engine, &ProgrammingEngine::portOpened, this, &ProgrammerWindow::setStatus);
     connect(m_engine, &ProgrammingEngine::rangeChanged, this, [this](int maximum) {
@@ -122,6 +124,10 @@ void ProgrammerWindow::createMenus()
     m_readMenu = addItem(m_progMenu, "ReadMenu", tr("Read device ID..."),
                          QKeySequence(Qt::CTRL | Qt::Key_R));
 
+    // The bar keeps its height while every menu is hidden, so that the
+    // frames do not jump up and down at each operation.
+    bar->setMinimumHeight(bar->sizeHint().height());
+
     connect(m_loadBinary, &QAction::triggered, this, &ProgrammerWindow::importConfigurationFile);
     connect(m_exitMenu, &QAction::triggered, this, &QWidget::close);
     connect(m_writeMenu, &QAction::triggered, this, &ProgrammerWindow::writeDevice);
@@ -142,7 +148,7 @@ void ProgrammerWindow::createFrames()
     // A long path without blanks cannot wrap: let it be cut rather than
     // stretch the window; the tool tip keeps the whole path.
     m_label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_label1->setMinimumWidth(360);
+    m_label1->setMinimumWidth(320);
     auto *frame1Layout = new QVBoxLayout(m_frame1);
     frame1Layout->addWidget(m_label1);
     setLoadedFile(NoFileLoaded);
