@@ -5,8 +5,6 @@
 
 #include <QApplication>
 
-#include <cstdio>
-
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -16,9 +14,7 @@ int main(int argc, char *argv[])
     kvt::app::WidgetDialogs dialogs;
     kvt::app::SingleInstance instance;
     const auto window = kvt::app::startConfigurator(dialogs, instance);
-    if (!window) {
-        std::fprintf(stderr, "kvt-configurator: %s\n", kvt::app::AlreadyRunningText);
-        return 0;
-    }
+    if (!window)
+        return 0;   // another configurator runs; the user has been told
     return app.exec();
 }

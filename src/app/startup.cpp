@@ -7,11 +7,15 @@
 
 #include <QPointer>
 
+#include <cstdio>
+
 namespace kvt::app {
 
 std::unique_ptr<editor::MainWindow> startConfigurator(Dialogs &dialogs, SingleInstance &instance)
 {
     if (!instance.tryLock()) {
+        // Said on the terminal too, for a start from a shell or a script.
+        std::fprintf(stderr, "kvt-configurator: %s\n", AlreadyRunningText);
         dialogs.message(nullptr, QStringLiteral("Warning Message"),
                         QLatin1String(AlreadyRunningText), MessageIcon::Exclamation);
         return nullptr;
