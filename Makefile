@@ -37,12 +37,14 @@ sanitize:
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# libFuzzer targets (clang), built with ASan and UBSan.
+# libFuzzer targets (clang), built optimised with ASan and UBSan, and
+# their seed corpora in build-fuzz/corpus.
 fuzz:
 	./scripts/install-deps.sh --all
-	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVT_FUZZ=ON \
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_FUZZ=ON \
 	    -DKVT_TESTS=OFF -DKVT_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_load fuzz_zone kvt
+	fuzz/make-corpus.sh build-fuzz/src/cli/kvt build-fuzz/corpus
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
