@@ -17,8 +17,9 @@ class CoordinateLabel;
 struct ZoneRecord;
 
 // The zone editor window "Geofencing": edits one zone of the open
-// document. It decodes the zone text when first activated and encodes its
-// controls back when it closes, however it is closed.
+// document. It decodes the zone text as it is built, before it is first
+// shown, and encodes its controls back when it closes, however it is
+// closed.
 class ZoneEditor : public QWidget {
     Q_OBJECT
 
