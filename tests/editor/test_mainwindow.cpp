@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -401,6 +402,19 @@ private slots:
         QCOMPARE(w.windowTitle(), Caption + path);
         QCOMPARE(d.fileFilters, QStringList{kvt::app::ConfigurationFilter});
         QVERIFY(d.shown.isEmpty());
+    }
+
+    void savingRightAfterStartUpMatchesKvtNew()
+    {
+        ScriptedDialogs d;
+        MainWindow w(d);
+        const QString saved = saveClean(w, d);
+        const QString written = newPath();
+        QProcess kvt;
+        kvt.start(QStringLiteral(KVT_CLI), {QStringLiteral("new"), written});
+        QVERIFY(kvt.waitForFinished());
+        QCOMPARE(kvt.exitCode(), 0);
+        QCOMPARE(fileBytes(written), fileBytes(saved));
     }
 
     void openThenSaveGivesTheSameBytes()
