@@ -58,6 +58,9 @@ struct Options {
 // bits and a stop bit.
 constexpr long long ByteNs = 10LL * 1000000000LL / 9600;
 
+// How long a due hang-up waits for an idle client to read the last reply.
+constexpr int HangupGraceMs = 100;
+
 long long nowNs()
 {
     timespec ts{};
@@ -81,7 +84,8 @@ bool sleepUntil(long long ns)
 
 class UnitSimulator {
 public:
-    explicit UnitSimulator(Options options) : m_options(std::move(options))
+    explicit UnitSimulator(Options options)
+        : m_options(std::move(options)), m_hangupDue(m_options.hangupAfter == 0L)
     {
         auto put = [this](int address, const QByteArray &text) {
             for (int i = 0; i < text.size(); ++i)
@@ -141,13 +145,15 @@ public:
         long long pendingSince = 0;
         while (!stopRequested) {
             pollfd pfd{m_master, POLLIN, 0};
-            const int n = ::poll(&pfd, 1, -1);
+            const int n = ::poll(&pfd, 1, m_hangupDue ? HangupGraceMs : -1);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
                 std::perror("kvt-unit-sim: poll");
                 return;
             }
+            if (n == 0)
+                return;   // the hang-up is due and the client is idle
             char buffer[512];
             const ssize_t got = ::read(m_master, buffer, sizeof buffer);
             if (got < 0) {
@@ -199,6 +205,8 @@ private:
 
     bool answer(const QByteArray &request, long long arrival)
     {
+        if (m_hangupDue)
+            return false;
         ++m_requests;
         const auto byteAt = [&](int i) { return static_cast<unsigned char>(request.at(i)); };
         const bool write = request.at(0) == 'W';
@@ -243,8 +251,11 @@ private:
         // client finds them together.
         if (::write(m_master, bytes.constData(), bytes.size()) != bytes.size())
             return false;
+        // Closing the master at once would discard the reply still waiting
+        // on the client's side; the line drops when the next request comes
+        // or when the client has been idle for a moment.
         if (m_options.hangupAfter && m_requests >= *m_options.hangupAfter)
-            return false;
+            m_hangupDue = true;
         return true;
     }
 
@@ -316,6 +327,7 @@ private:
     }
 
     Options m_options;
+    bool m_hangupDue;
     int m_master = -1;
     int m_slave = -1;
     QString m_device;
@@ -367,7 +379,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     const QCommandLineOption doubleEchoAt(QStringLiteral("double-echo-at"),
         QStringLiteral("Answer request N with its byte twice, in one write."), QStringLiteral("N"));
     const QCommandLineOption hangupAfter(QStringLiteral("hangup-after"),
-        QStringLiteral("Hang up (close the line and exit) after answering N requests."),
+        QStringLiteral("Hang up (close the line and exit) after answering N requests, when the "
+                       "next request comes or the line has been idle for 0.1 s."),
         QStringLiteral("N"));
     parser.addOptions({link, save, log, identifier, serial, firmware, date, delay, paced,
                        silentAfter, wrongEchoAt, doubleEchoAt, hangupAfter});
@@ -455,8 +468,7 @@ int main(int argc, char *argv[])
     std::printf("%s\n", qPrintable(unit.device()));
     std::fflush(stdout);
 
-    if (!options->hangupAfter || *options->hangupAfter > 0)
-        unit.run();
+    unit.run();
     unit.finish();
     return 0;
 }
