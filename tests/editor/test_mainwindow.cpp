@@ -2,6 +2,7 @@
 // boxes, the File commands, the save before exit and the zone hand-back.
 #include "editor/mainwindow.h"
 #include "image/charset.h"
+#include "image/configfile.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
 #include "programmer/programmerwindow.h"
@@ -90,6 +91,36 @@ int clickToLimit(MainWindow &w, const QString &button)
     }
     return counted;
 }
+
+// Answers every file dialog with the next path and notes where each started.
+class RecordingDialogs final : public kvt::app::Dialogs {
+public:
+    QStringList answers;
+    QStringList startPaths;
+
+    void message(QWidget *, const QString &, const QString &, MessageIcon) override {}
+    bool askYesNo(QWidget *, const QString &, const QString &, MessageIcon) override
+    {
+        return true;
+    }
+    std::optional<QString> openFileName(QWidget *, const QString &, const QString &start) override
+    {
+        return next(start);
+    }
+    std::optional<QString> saveFileName(QWidget *, const QString &, const QString &start) override
+    {
+        return next(start);
+    }
+
+private:
+    std::optional<QString> next(const QString &start)
+    {
+        startPaths << start;
+        if (answers.isEmpty())
+            return std::nullopt;
+        return answers.takeFirst();
+    }
+};
 
 } // namespace
 
@@ -448,6 +479,46 @@ private slots:
 
         const QString again = saveClean(second, d2);
         QCOMPARE(fileBytes(again), fileBytes(saved));
+    }
+
+    void theFileDialogStartsAtTheLastChosenPath()
+    {
+        RecordingDialogs d;
+        MainWindow w(d);
+        const QString saved = newPath();
+        const QString rejected = m_folders.file(QStringLiteral("absent.kvt"));
+        d.answers = {saved, rejected};
+        w.saveDocument();
+        w.openDocument();
+        w.saveDocument();   // cancelled
+        w.openDocument();   // cancelled
+        QCOMPARE(d.startPaths, QStringList({QString(), saved, rejected, rejected}));
+    }
+
+    void rtcUnitCodeWithoutAWordKeepsThePreviousText()
+    {
+        Document odd = kvt::image::startupDocument();
+        odd.rtcIntervalUnit = 9;
+        const QString path = newPath();
+        QVERIFY(kvt::image::writeConfigurationFile(path, kvt::image::encodeParameters(odd)));
+
+        ScriptedDialogs d;
+        MainWindow w(d);
+        part<QPushButton>(w, "Command15")->click();   // "Minute"
+        d.fileAnswers.append(path);
+        w.openDocument();
+        QCOMPARE(w.document().rtcIntervalUnit, 9.0);
+        QCOMPARE(boxText(w, "RtcIntUnit"), QStringLiteral("Minute"));
+        QVERIFY(!w.isModified());
+        part<QPushButton>(w, "Command15")->click();   // at or above 7: refused
+        QCOMPARE(w.document().rtcIntervalUnit, 9.0);
+        QVERIFY(!w.isModified());
+        part<QPushButton>(w, "Command16")->click();
+        QCOMPARE(w.document().rtcIntervalUnit, 8.0);
+        QCOMPARE(boxText(w, "RtcIntUnit"), QStringLiteral("Minute"));
+        QVERIFY(w.isModified());   // the stored code changed even if the box did not
+        part<QPushButton>(w, "Command16")->click();
+        QCOMPARE(boxText(w, "RtcIntUnit"), QStringLiteral("Month"));
     }
 
     void cancelledDialogsChangeNothing()
