@@ -20,27 +20,29 @@ namespace {
 
 const QString NoFileLoaded = QStringLiteral("No file loaded");
 
-QAction *addItem(QMenu *menu, const char *name, const QString &caption,
+QAction *addItem(QMenu *menu, const QString &name, const QString &caption,
                  const QKeySequence &shortcut = {})
 {
     QAction *action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
+    action->setObjectName(name);
     action->setShortcut(shortcut);
     return action;
 }
 
-QAction *addSwitch(QMenu *menu, const char *name, const QString &caption)
+QAction *addSwitch(QMenu *menu, const QString &name, const QString &caption)
 {
     QAction *action = addItem(menu, name, caption);
     action->setCheckable(true);
     return action;
 }
 
-QMenu *addMenu(QMenuBar *bar, const char *name, const QString &caption)
+// A menu of the menu bar or a submenu; screen readers name it by its caption.
+template <typename Parent>
+QMenu *addMenu(Parent *parent, const QString &name, const QString &caption)
 {
-    QMenu *menu = bar->addMenu(caption);
-    menu->setObjectName(QLatin1String(name));
-    menu->menuAction()->setObjectName(QLatin1String(name) + QLatin1String("Action"));
+    QMenu *menu = parent->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name + QLatin1String("Action"));
     menu->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     return menu;
 }
@@ -93,45 +95,41 @@ void ProgrammerWindow::createMenus()
 {
     QMenuBar *bar = menuBar();
 
-    m_fileMenu = addMenu(bar, "FilePrgMenu", tr("&File"));
-    m_loadBinary = addItem(m_fileMenu, "LoadBinary", tr("Import configuration file..."),
-                           QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_fileMenu = addMenu(bar, QStringLiteral("FilePrgMenu"), tr("&File"));
+    QAction *loadBinary = addItem(m_fileMenu, QStringLiteral("LoadBinary"),
+                                  tr("Import configuration file..."),
+                                  QKeySequence(Qt::CTRL | Qt::Key_L));
     m_fileMenu->addSeparator()->setObjectName(QStringLiteral("spaca"));
-    m_exitMenu = addItem(m_fileMenu, "ExitMenu", tr("Exit"));
+    QAction *exitMenu = addItem(m_fileMenu, QStringLiteral("ExitMenu"), tr("Exit"));
 
-    m_comMenu = addMenu(bar, "ComMenu", tr("&Communication"));
-    QMenu *serialMenu = m_comMenu->addMenu(tr("Serial Port..."));
-    serialMenu->setObjectName(QStringLiteral("SerialMenu"));
-    serialMenu->menuAction()->setObjectName(QStringLiteral("SerialMenuAction"));
-    serialMenu->setAccessibleName(serialMenu->title());
+    m_comMenu = addMenu(bar, QStringLiteral("ComMenu"), tr("&Communication"));
+    QMenu *serialMenu = addMenu(m_comMenu, QStringLiteral("SerialMenu"), tr("Serial Port..."));
     // One exclusive group: choosing the checked port again keeps it checked.
-    m_portGroup = new QActionGroup(this);
-    m_portGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    auto *portGroup = new QActionGroup(this);
+    portGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (int port = 1; port <= int(m_ports.size()); ++port) {
-        QAction *item = addSwitch(serialMenu, "", portName(port));
-        item->setObjectName(QStringLiteral("Com%1").arg(port));
-        m_portGroup->addAction(item);
-        m_ports[port - 1] = item;
+        m_ports[port - 1] = addSwitch(serialMenu, QStringLiteral("Com%1").arg(port), portName(port));
+        portGroup->addAction(m_ports[port - 1]);
     }
     m_comMenu->addSeparator()->setObjectName(QStringLiteral("spacb"));
-    m_dtrEnable = addSwitch(m_comMenu, "DtrEnable", tr("DTR Enable"));
-    m_rtsEnable = addSwitch(m_comMenu, "RtsEnable", tr("RTS Enable"));
-    m_eofEnable = addSwitch(m_comMenu, "EofEnable", tr("EOF Enable"));
+    m_dtrEnable = addSwitch(m_comMenu, QStringLiteral("DtrEnable"), tr("DTR Enable"));
+    m_rtsEnable = addSwitch(m_comMenu, QStringLiteral("RtsEnable"), tr("RTS Enable"));
+    m_eofEnable = addSwitch(m_comMenu, QStringLiteral("EofEnable"), tr("EOF Enable"));
 
-    m_progMenu = addMenu(bar, "ProgMenu", tr("&Programming"));
-    m_writeMenu = addItem(m_progMenu, "WriteMenu", tr("Write device..."),
+    m_progMenu = addMenu(bar, QStringLiteral("ProgMenu"), tr("&Programming"));
+    m_writeMenu = addItem(m_progMenu, QStringLiteral("WriteMenu"), tr("Write device..."),
                           QKeySequence(Qt::CTRL | Qt::Key_W));
-    m_readMenu = addItem(m_progMenu, "ReadMenu", tr("Read device ID..."),
-                         QKeySequence(Qt::CTRL | Qt::Key_R));
+    QAction *readMenu = addItem(m_progMenu, QStringLiteral("ReadMenu"), tr("Read device ID..."),
+                                QKeySequence(Qt::CTRL | Qt::Key_R));
 
     // The bar keeps its height while every menu is hidden, so that the
     // frames do not jump up and down at each operation.
     bar->setMinimumHeight(bar->sizeHint().height());
 
-    connect(m_loadBinary, &QAction::triggered, this, &ProgrammerWindow::importConfigurationFile);
-    connect(m_exitMenu, &QAction::triggered, this, &QWidget::close);
+    connect(loadBinary, &QAction::triggered, this, &ProgrammerWindow::importConfigurationFile);
+    connect(exitMenu, &QAction::triggered, this, &QWidget::close);
     connect(m_writeMenu, &QAction::triggered, this, &ProgrammerWindow::writeDevice);
-    connect(m_readMenu, &QAction::triggered, this, &ProgrammerWindow::readDeviceId);
+    connect(readMenu, &QAction::triggered, this, &ProgrammerWindow::readDeviceId);
 }
 
 void ProgrammerWindow::createFrames()
@@ -139,9 +137,9 @@ void ProgrammerWindow::createFrames()
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
 
-    m_frame1 = new QGroupBox(tr("Loaded configuration file"), central);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_label1 = new QLabel(m_frame1);
+    auto *frame1 = new QGroupBox(tr("Loaded configuration file"), central);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    m_label1 = new QLabel(frame1);
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label1->setTextFormat(Qt::PlainText);
     m_label1->setWordWrap(true);
@@ -149,16 +147,16 @@ void ProgrammerWindow::createFrames()
     // stretch the window; the tool tip keeps the whole path.
     m_label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_label1->setMinimumWidth(320);
-    auto *frame1Layout = new QVBoxLayout(m_frame1);
+    auto *frame1Layout = new QVBoxLayout(frame1);
     frame1Layout->addWidget(m_label1);
     setLoadedFile(NoFileLoaded);
 
-    m_frame3 = new QGroupBox(tr("Progress"), central);
-    m_frame3->setObjectName(QStringLiteral("Frame3"));
+    auto *frame3 = new QGroupBox(tr("Progress"), central);
+    frame3->setObjectName(QStringLiteral("Frame3"));
     // A label straight inside a group box takes the box's title as its
     // accessible name when it is empty; the status line must then say
     // nothing, so it sits in a plain panel of the box.
-    auto *progressPanel = new QWidget(m_frame3);
+    auto *progressPanel = new QWidget(frame3);
     m_label2 = new QLabel(progressPanel);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setTextFormat(Qt::PlainText);
@@ -173,12 +171,12 @@ void ProgrammerWindow::createFrames()
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->addWidget(m_label2);
     panelLayout->addWidget(m_progressBar);
-    auto *frame3Layout = new QVBoxLayout(m_frame3);
+    auto *frame3Layout = new QVBoxLayout(frame3);
     frame3Layout->addWidget(progressPanel);
     setStatus(QString());
 
-    layout->addWidget(m_frame1);
-    layout->addWidget(m_frame3);
+    layout->addWidget(frame1);
+    layout->addWidget(frame3);
     layout->addStretch();
     setCentralWidget(central);
 }

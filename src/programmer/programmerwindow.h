@@ -5,8 +5,6 @@
 #include <array>
 
 class QAction;
-class QActionGroup;
-class QGroupBox;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -59,24 +57,18 @@ private:
     bool m_closing = false;
     bool m_closed = false;
 
-    QGroupBox *m_frame1 = nullptr;
     QLabel *m_label1 = nullptr;
-    QGroupBox *m_frame3 = nullptr;
     QLabel *m_label2 = nullptr;
     QProgressBar *m_progressBar = nullptr;
 
     QMenu *m_fileMenu = nullptr;
     QMenu *m_comMenu = nullptr;
     QMenu *m_progMenu = nullptr;
-    QAction *m_loadBinary = nullptr;
-    QAction *m_exitMenu = nullptr;
-    QActionGroup *m_portGroup = nullptr;
     std::array<QAction *, 4> m_ports{};
     QAction *m_dtrEnable = nullptr;
     QAction *m_rtsEnable = nullptr;
     QAction *m_eofEnable = nullptr;
     QAction *m_writeMenu = nullptr;
-    QAction *m_readMenu = nullptr;
 };
 
 } // namespace kvt::programmer
