@@ -228,7 +228,7 @@ int main(int argc, char *argv[])
                     bare.cpuMs, 100 * bare.cpuMs / bare.wallMs);
         std::printf("  engine:    %8.1f ms total, CPU %.1f ms (%.2f%%)\n", engine.wallMs,
                     engine.cpuMs, 100 * engine.cpuMs / engine.wallMs);
-        std::printf("  engine / bare loop: %+.2f%%, %.1f us/request more\n",
+        std::printf("  engine against bare loop: %+.2f%% (%+.1f us a request)\n",
                     100 * (engine.wallMs / bare.wallMs - 1),
                     (engine.wallMs - bare.wallMs) * 1000 / count);
         std::fflush(stdout);
