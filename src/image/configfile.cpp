@@ -167,7 +167,7 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
 {
     const QList<QByteArray> lines = splitLines(bytes);
     LineReader in(lines);
-    Document doc = startupDocument();
+    Document doc;   // every field is set below
 
     if (!readPaddedText(in, 8, doc.simPin)
         || !readTemperature(in, doc.tempHighAlert)

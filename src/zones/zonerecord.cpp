@@ -102,6 +102,17 @@ int valueAt(QStringView text, int k)
     return value <= 255 ? value : -1;
 }
 
+void appendThreeDigits(QString &text, int value)
+{
+    if (value < 0 || value > 999) {
+        text += QString::asprintf("%03d", value);
+        return;
+    }
+    text += QChar('0' + value / 100);
+    text += QChar('0' + value / 10 % 10);
+    text += QChar('0' + value % 10);
+}
+
 QString charsOf(const ZoneBytes &bytes, int first, int width)
 {
     QString text;
@@ -178,8 +189,12 @@ QString ZoneRecord::toZoneText(int zone) const
     const ZoneBytes b = storedBytes(*this);
     QString text;
     text.reserve(ZoneTextLength);
-    for (int k = 0; k < LineCount; ++k)
-        text += QString::asprintf("%03d%03d%03d\r\n", zone, FirstZoneAddress + k, b[k]);
+    for (int k = 0; k < LineCount; ++k) {
+        appendThreeDigits(text, zone);
+        appendThreeDigits(text, FirstZoneAddress + k);
+        appendThreeDigits(text, b[k]);
+        text += QLatin1String("\r\n");
+    }
     return text;
 }
 
