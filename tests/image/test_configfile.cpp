@@ -292,7 +292,7 @@ void TestConfigFile::randomDocumentsRoundTrip()
     QRandomGenerator rng(20240611);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("random.kvt"));
-    for (int round = 0; round < 150; ++round) {
+    for (int round = 0; round < 50; ++round) {
         const Document doc = kvt::testing::randomDocument(rng);
         QVERIFY(unstorableFields(doc).isEmpty());
         const QString image = encodeParameters(doc);
