@@ -75,13 +75,12 @@ private slots:
     void cleanup();
 
     void writesASavedFileInFileOrder();
-    void sendsOnlyTheLinesBeforeTheFirstGprsLine();
-    void fileWithoutGprsLineEndsSilently();
-    void fileWithoutMemoryLinesGivesZeroOfZero();
+    void countsTheLinesBeforeTheFirstGprsLine_data();
+    void countsTheLinesBeforeTheFirstGprsLine();
     void failuresStopWhereTheyShould_data();
     void failuresStopWhereTheyShould();
-    void invalidFileSendsNothing();
-    void openFailureSendsNothing();
+    void refusedBeforeAnyByte_data();
+    void refusedBeforeAnyByte();
     void readsTheIdentity_data();
     void readsTheIdentity();
     void identityTimesOutAtAddress20();
@@ -89,7 +88,6 @@ private slots:
     void cancelStopsAtOnce();
     void portStaysOpenWhileFinishedRuns();
     void cancelDuringFinishedClosesOnce();
-    void ignoresStartWhileBusy();
 
 private:
     QString writeFile(const QByteArray &bytes);
@@ -168,54 +166,49 @@ void EngineTest::writesASavedFileInFileOrder()
     QCOMPARE(sim.savedMemory(), fileBytes.left(gprs));
 }
 
-void EngineTest::sendsOnlyTheLinesBeforeTheFirstGprsLine()
+void EngineTest::countsTheLinesBeforeTheFirstGprsLine_data()
 {
-    const QByteArray file = "\r\n001001065\r\n\r\n001002000\r\nGPRS:x\r\n001003066\r\nGPRS:\r\n\r\n";
-    SimUnit sim;
-    QVERIFY(sim.start());
-    QSignalSpy range(m_engine.get(), &ProgrammingEngine::rangeChanged);
-    QSignalSpy finished(m_engine.get(), &ProgrammingEngine::finished);
-    m_engine->startWrite(writeFile(file), SerialSettings{}, sim.device());
-    QVERIFY(finished.wait(5000));
-    QCOMPARE(range.at(0).at(0).toInt(), 2);
-    QVERIFY(lastOutcome(finished).text.startsWith(summaryHead(2, 2)));
-    QCOMPARE(sim.requests(), QStringList({"W 001 001 065", "W 001 002 000"}));
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("requests");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("lines after a GPRS line stay")
+        << QByteArray("\r\n001001065\r\n\r\n001002000\r\nGPRS:x\r\n001003066\r\nGPRS:\r\n\r\n")
+        << QStringList{"W 001 001 065", "W 001 002 000"} << int(Outcome::Programmed);
+    // Every line goes out and the bar's maximum is never passed; no message.
+    QTest::newRow("no GPRS line") << QByteArray("001001001\r\n255255255")
+                                  << QStringList{"W 001 001 001", "W 255 255 255"}
+                                  << int(Outcome::EndedSilently);
+    QTest::newRow("GPRS lines only") << QByteArray("GPRS:apn\r\nGPRS:\r\n\r\n") << QStringList{}
+                                     << int(Outcome::Programmed);
+    QTest::newRow("empty lines only") << QByteArray("\r\n\r\n") << QStringList{}
+                                      << int(Outcome::Programmed);
 }
 
-void EngineTest::fileWithoutGprsLineEndsSilently()
+void EngineTest::countsTheLinesBeforeTheFirstGprsLine()
 {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, requests);
+    QFETCH(int, kind);
     SimUnit sim;
     QVERIFY(sim.start());
     QSignalSpy range(m_engine.get(), &ProgrammingEngine::rangeChanged);
     QSignalSpy progress(m_engine.get(), &ProgrammingEngine::progressed);
     QSignalSpy finished(m_engine.get(), &ProgrammingEngine::finished);
-    m_engine->startWrite(writeFile("001001001\r\n001002002\r\n001003003"), SerialSettings{},
-                         sim.device());
+    m_engine->startWrite(writeFile(file), SerialSettings{}, sim.device());
     QVERIFY(finished.wait(5000));
-    // The bar's maximum is the count of all memory lines and is never passed.
-    QCOMPARE(range.at(0).at(0).toInt(), 3);
-    QCOMPARE(progress.last().at(0).toInt(), 3);
+    const int count = int(requests.size());
+    QCOMPARE(range.at(0).at(0).toInt(), count);
+    QCOMPARE(progress.size(), count);
     const Outcome outcome = lastOutcome(finished);
-    QCOMPARE(outcome.kind, Outcome::EndedSilently);
-    QVERIFY(outcome.text.isEmpty());
-    QCOMPARE(outcome.bytesProgrammed, 3);
-    QCOMPARE(sim.requests().size(), 3);
-}
-
-void EngineTest::fileWithoutMemoryLinesGivesZeroOfZero()
-{
-    for (const QByteArray &file : {QByteArray("GPRS:apn\r\nGPRS:\r\n\r\n"), QByteArray("\r\n\r\n")}) {
-        SimUnit sim;
-        QVERIFY(sim.start());
-        QSignalSpy range(m_engine.get(), &ProgrammingEngine::rangeChanged);
-        QSignalSpy finished(m_engine.get(), &ProgrammingEngine::finished);
-        m_engine->startWrite(writeFile(file), SerialSettings{}, sim.device());
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(range.at(0).at(0).toInt(), 0);
-        QCOMPARE(lastOutcome(finished).kind, Outcome::Programmed);
-        QCOMPARE(lastOutcome(finished).text, summaryHead(0, 0) + QStringLiteral("0sec"));
-        QVERIFY(sim.requests().isEmpty());
-    }
+    QCOMPARE(int(outcome.kind), kind);
+    QCOMPARE(outcome.bytesProgrammed, count);
+    if (kind == Outcome::EndedSilently)
+        QVERIFY(outcome.text.isEmpty());
+    else if (count == 0)
+        QCOMPARE(outcome.text, summaryHead(0, 0) + QStringLiteral("0sec"));
+    else
+        QVERIFY(outcome.text.startsWith(summaryHead(count, count)));
+    QCOMPARE(sim.requests(), requests);
 }
 
 void EngineTest::failuresStopWhereTheyShould_data()
@@ -283,51 +276,52 @@ void EngineTest::failuresStopWhereTheyShould()
     QCOMPARE(sim.requests(), writeRequests(smallFile()).mid(0, requests));
 }
 
-void EngineTest::invalidFileSendsNothing()
+// Nothing reaches the unit from a file that fails the line check, nor
+// through a port that does not open.
+void EngineTest::refusedBeforeAnyByte_data()
 {
+    QTest::addColumn<QByteArray>("file");   // empty: a missing file
+    QTest::addColumn<bool>("deviceThere");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    const QString invalid = "Invalid or corrupted configuration file, programming aborted...";
+    const QString openFailed = "Unable to open the Serial Port, Programming aborted...";
+    QTest::newRow("letters in a memory line") << QByteArray("001001001\r\nABCDEFGHI\r\nGPRS:\r\n")
+                                              << true << int(Outcome::InvalidFile) << invalid;
+    QTest::newRow("value 256") << QByteArray("001001256\r\nGPRS:\r\n") << true
+                               << int(Outcome::InvalidFile) << invalid;
+    QTest::newRow("missing file") << QByteArray() << true << int(Outcome::InvalidFile)
+                                  << "Unable to read the configuration file, programming aborted...";
+    QTest::newRow("no device") << smallFile() << false << int(Outcome::OpenFailed) << openFailed;
+}
+
+void EngineTest::refusedBeforeAnyByte()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, deviceThere);
+    QFETCH(int, kind);
+    QFETCH(QString, text);
     SimUnit sim;
     QVERIFY(sim.start());
+    const QString device = deviceThere ? sim.device() : m_folders->file("no-such-tty");
+    const QString path = file.isEmpty() ? m_folders->file("missing.kvt") : writeFile(file);
     QSignalSpy opened(m_engine.get(), &ProgrammingEngine::portOpened);
     QSignalSpy finished(m_engine.get(), &ProgrammingEngine::finished);
-    // The line check is strict: a nine-character line of letters is refused.
-    m_engine->startWrite(writeFile("001001001\r\nABCDEFGHI\r\nGPRS:\r\n"), SerialSettings{},
-                         sim.device());
+    m_engine->startWrite(path, SerialSettings{}, device);
     QVERIFY(finished.wait(5000));
     const Outcome outcome = lastOutcome(finished);
-    QCOMPARE(outcome.kind, Outcome::InvalidFile);
+    QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(outcome.title, QStringLiteral("Error Message"));
-    QCOMPARE(outcome.text,
-             QStringLiteral("Invalid or corrupted configuration file, programming aborted..."));
+    QCOMPARE(outcome.text, text);
     QVERIFY(outcome.exclamation);
-    QVERIFY(opened.isEmpty());
-
-    m_engine->startWrite(m_folders->file(QStringLiteral("missing.kvt")), SerialSettings{},
-                         sim.device());
-    QVERIFY(finished.wait(5000));
-    QCOMPARE(lastOutcome(finished).kind, Outcome::InvalidFile);
+    if (!deviceThere) {   // the identity read names the same failure
+        m_engine->startReadId(SerialSettings{}, device);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(lastOutcome(finished).text, text);
+    }
     QVERIFY(opened.isEmpty());
     QTest::qWait(20);
     QVERIFY(sim.requests().isEmpty());
-}
-
-void EngineTest::openFailureSendsNothing()
-{
-    QSignalSpy opened(m_engine.get(), &ProgrammingEngine::portOpened);
-    QSignalSpy finished(m_engine.get(), &ProgrammingEngine::finished);
-    m_engine->startWrite(writeFile(smallFile()), SerialSettings{},
-                         m_folders->file(QStringLiteral("no-such-tty")));
-    QVERIFY(finished.wait(5000));
-    Outcome outcome = lastOutcome(finished);
-    QCOMPARE(outcome.kind, Outcome::OpenFailed);
-    QCOMPARE(outcome.title, QStringLiteral("Error Message"));
-    QCOMPARE(outcome.text, QStringLiteral("Unable to open the Serial Port, Programming aborted..."));
-    QVERIFY(outcome.exclamation);
-
-    m_engine->startReadId(SerialSettings{}, m_folders->file(QStringLiteral("no-such-tty")));
-    QVERIFY(finished.wait(5000));
-    QCOMPARE(lastOutcome(finished).text,
-             QStringLiteral("Unable to open the Serial Port, Programming aborted..."));
-    QVERIFY(opened.isEmpty());
 }
 
 void EngineTest::readsTheIdentity_data()
@@ -426,6 +420,7 @@ void EngineTest::cancelStopsAtOnce()
             m_engine->cancel();
     });
     m_engine->startWrite(writeFile(smallFile()), SerialSettings{}, sim.device());
+    m_engine->startReadId(SerialSettings{}, sim.device());   // busy: ignored
     QVERIFY(finished.wait(5000));
     QCOMPARE(finished.size(), 1);
     QCOMPARE(lastOutcome(finished).kind, Outcome::Cancelled);
@@ -493,20 +488,6 @@ void EngineTest::cancelDuringFinishedClosesOnce()
     QVERIFY(busyInSlot);
     QSerialPort again(sim.device());
     QVERIFY(again.open(QIODevice::ReadWrite));
-}
-
-void EngineTest::ignoresStartWhileBusy()
-{
-    SimUnit sim;
-    QVERIFY(sim.start());
-    QSignalSpy finished(m_engine.get(), &ProgrammingEngine::finished);
-    m_engine->startWrite(writeFile(smallFile()), SerialSettings{}, sim.device());
-    m_engine->startReadId(SerialSettings{}, sim.device());
-    QVERIFY(finished.wait(5000));
-    QTest::qWait(50);
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(lastOutcome(finished).kind, Outcome::Programmed);
-    QCOMPARE(sim.requests().size(), 10);
 }
 
 QTEST_GUILESS_MAIN(EngineTest)
