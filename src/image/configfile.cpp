@@ -40,18 +40,24 @@ private:
     qsizetype m_next = 0;
 };
 
-// The value field of a memory line as a whole number; nothing when it is
-// no number.
+// The value field of a memory line as a byte; nothing when it is no
+// number. Memory lines always hold a byte there; a GPRS line standing
+// where a memory line belongs may hold a larger number ("GPRS:X999"),
+// which no box can take and no file can store, so it is refused too.
 std::optional<int> wholeValue(const QByteArray &line)
 {
     const QByteArray field = line.mid(6, 3).trimmed();
     if (field.isEmpty() || !std::all_of(field.cbegin(), field.cend(), isDigit))
         return std::nullopt;
-    return field.toInt();
+    const int value = field.toInt();
+    if (value > 255)
+        return std::nullopt;
+    return value;
 }
 
-// The leading number of a value field, 0 when it has none.
-double leadingNumber(const QByteArray &line)
+// The leading number of a value field, 0 when it has none; nothing when
+// it is no byte (see wholeValue).
+std::optional<int> leadingNumber(const QByteArray &line)
 {
     const QByteArray field = line.mid(6, 3).trimmed();
     qsizetype i = 0;
@@ -61,7 +67,11 @@ double leadingNumber(const QByteArray &line)
     int value = 0;
     while (i < field.size() && isDigit(field[i]))
         value = value * 10 + (field[i++] - '0');
-    return negative ? -value : value;
+    if (negative && value != 0)
+        return std::nullopt;
+    if (value > 255)
+        return std::nullopt;
+    return value;
 }
 
 // Characters of a padded text field; code 088 ("X") is padding wherever
@@ -74,7 +84,7 @@ bool readPaddedText(LineReader &in, int count, QString &text)
             return false;
         const QByteArray &line = in.next();
         const auto code = wholeValue(line);
-        if (!code || *code > 255)
+        if (!code)
             return false;
         if (line.mid(6, 3) != "088")
             text += charFromCode(*code);
@@ -184,7 +194,10 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
     for (double *value : {&doc.rtcIntervalUnit, &doc.rtcIntervalCounter}) {
         if (in.atEnd())
             return std::nullopt;
-        *value = leadingNumber(in.next());
+        const auto number = leadingNumber(in.next());
+        if (!number)
+            return std::nullopt;
+        *value = *number;
     }
 
     for (int reg = 0; reg < 4; ++reg) {
@@ -193,9 +206,7 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
         const auto value = wholeValue(in.next());
         if (!value)
             return std::nullopt;
-        // Character 8 - b of the bit string is bit b; a value above 255
-        // (only in a file that skipped the line check) shows its high-order
-        // digits there.
+        // Character 8 - b of the bit string is bit b.
         const QString bits = decimalToByte(*value);
         for (int b = 0; b < 8; ++b)
             doc.check(8 * reg + b + 1) = bits.at(7 - b) == QLatin1Char('1') ? Ticked : Clear;

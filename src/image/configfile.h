@@ -21,7 +21,7 @@ bool checkConfigurationBytes(const QByteArray &bytes);
 
 // Positional decoding of a checked file into a whole document. Returns
 // nothing when the file ends early, has no GPRS line after the zone block
-// or holds a value that is no number; the caller's document stays as it
+// or holds a value that is no number or no byte; the caller's document stays as it
 // was (all-or-nothing load).
 std::optional<Document> decodeParameters(const QByteArray &bytes);
 

@@ -155,6 +155,14 @@ void TestConfigFile::rejectedFiles_data()
     QTest::newRow("empty file") << QByteArray() << true;
     QTest::newRow("only an empty line") << QByteArray("\r\n") << true;
     QTest::newRow("empty line in parameters") << withLine(12, "") << true;
+    // A GPRS line where a memory line belongs passes the line check, but
+    // its characters 7..9 are no byte: the document could not be saved.
+    QTest::newRow("GPRS line as the tracking counter") << withLine(12, "GPRS:X999") << true;
+    QTest::newRow("GPRS line as a PIN character") << withLine(3, "GPRS:X300") << true;
+    QTest::newRow("GPRS line as a temperature byte") << withLine(9, "GPRS:X256") << true;
+    QTest::newRow("GPRS line as a register") << withLine(35, "GPRS:X999") << true;
+    QTest::newRow("GPRS line as the RTC unit") << withLine(31, "GPRS:X999") << true;
+    QTest::newRow("GPRS line as the RTC counter") << withLine(32, "GPRS:X-12") << true;
 
     QList<QByteArray> noGprs = startupLines();
     noGprs.erase(noGprs.begin() + 4389, noGprs.end());
@@ -266,6 +274,14 @@ void TestConfigFile::storedValuesAsTheyStand()
     for (int n = 25; n <= 32; ++n)
         QCOMPARE(doc->check(n), int(Ticked));
     QCOMPARE(doc->check(24), int(Clear));
+
+    // The RTC values take the leading number of whatever stands there.
+    lines[31] = "GPRS:Xab";
+    lines[32] = "GPRS:X+7";
+    const auto rtc = decodeParameters(joinLines(lines));
+    QVERIFY(rtc.has_value());
+    QCOMPARE(rtc->rtcIntervalUnit, 0.0);
+    QCOMPARE(rtc->rtcIntervalCounter, 7.0);
 
     // Characters of the GPRS lines are read in the 8-bit set.
     lines = startupLines();
