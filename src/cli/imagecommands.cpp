@@ -33,10 +33,8 @@ std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList 
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), HelpOption}));
     if (!parser.parse(args))
         return usageError(command, parser.errorText());
-    if (parser.isSet(HelpOption)) {
-        printResult(help);
-        return ExitSuccess;
-    }
+    if (parser.isSet(HelpOption))
+        return printResult(help) ? ExitSuccess : ExitFailure;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() < positionalNames.size())
         return usageError(command, QStringLiteral("missing %1").arg(positionalNames[positional.size()]));
@@ -174,11 +172,10 @@ int runShow(const QStringList &args)
     const auto doc = loadDocument(parser.positionalArguments().at(0));
     if (!doc)
         return ExitFailure;
-    if (parser.isSet(JsonOption))
-        printResultBytes(QJsonDocument(documentToJson(*doc)).toJson(QJsonDocument::Indented));
-    else
-        printResult(documentText(*doc));
-    return ExitSuccess;
+    const bool printed = parser.isSet(JsonOption)
+        ? printResultBytes(QJsonDocument(documentToJson(*doc)).toJson(QJsonDocument::Indented))
+        : printResult(documentText(*doc));
+    return printed ? ExitSuccess : ExitFailure;
 }
 
 int runBuild(const QStringList &args)

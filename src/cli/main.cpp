@@ -68,13 +68,11 @@ int run(const QStringList &arguments)
     if (arguments.size() < 2)
         return usageError(QString(), QStringLiteral("missing command"));
     const QString first = arguments.at(1);
-    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        printResult(mainHelp());
-        return ExitSuccess;
-    }
+    if (first == QLatin1String("--help") || first == QLatin1String("-h"))
+        return printResult(mainHelp()) ? ExitSuccess : ExitFailure;
     if (first == QLatin1String("--version")) {
-        printResult(QStringLiteral("kvt %1\n").arg(QCoreApplication::applicationVersion()));
-        return ExitSuccess;
+        return printResult(QStringLiteral("kvt %1\n").arg(QCoreApplication::applicationVersion()))
+            ? ExitSuccess : ExitFailure;
     }
     if (first.startsWith(QLatin1Char('-')))
         return usageError(QString(), QStringLiteral("unknown option '%1'").arg(first));

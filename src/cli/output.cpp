@@ -1,18 +1,26 @@
 #include "output.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace kvt::cli {
 
-void printResultBytes(const QByteArray &bytes)
+bool printResultBytes(const QByteArray &bytes)
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout)
+                             == size_t(bytes.size())
+                         && std::fflush(stdout) == 0;
+    if (!written) {
+        printError(QStringLiteral("cannot write to standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    return written;
 }
 
-void printResult(const QString &text)
+bool printResult(const QString &text)
 {
-    printResultBytes(text.toUtf8());
+    return printResultBytes(text.toUtf8());
 }
 
 void printError(const QString &text)

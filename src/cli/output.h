@@ -9,8 +9,10 @@ namespace kvt::cli {
 enum ExitStatus { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
 
 // Results go to stdout, everything else to stderr, both in UTF-8.
-void printResult(const QString &text);
-void printResultBytes(const QByteArray &bytes);
+// False, after saying why on stderr, when stdout cannot take the result
+// (a full disk, a closed pipe): the command must then fail.
+bool printResult(const QString &text);
+bool printResultBytes(const QByteArray &bytes);
 // "kvt: <text>" on stderr.
 void printError(const QString &text);
 // A usage error: the message, then where to find help; returns ExitUsage.

@@ -27,13 +27,16 @@ struct Run {
     QString err;
 };
 
-Run runKvt(const QStringList &args, const QString &stdinFile = QString())
+Run runKvt(const QStringList &args, const QString &stdinFile = QString(),
+           const QString &stdoutFile = QString())
 {
     QProcess process;
     process.setProgram(QStringLiteral(KVT_BIN));
     process.setArguments(args);
     if (!stdinFile.isEmpty())
         process.setStandardInputFile(stdinFile);
+    if (!stdoutFile.isEmpty())
+        process.setStandardOutputFile(stdoutFile);
     process.start();
     Run run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
@@ -452,6 +455,21 @@ private slots:
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.out.isEmpty());
         QVERIFY(run.err.startsWith(QStringLiteral("kvt: ")));
+    }
+
+    // A result that cannot be written is a failure, not a success.
+    void unwritableResultFails()
+    {
+        if (!QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("needs /dev/full");
+        const QString file = saved(QStringLiteral("full.kvt"), startupDocument());
+        const QList<QStringList> commands = {{"show", file}, {"show", "--json", file},
+                                             {"--help"}, {"show", "--help"}, {"--version"}};
+        for (const QStringList &args : commands) {
+            const Run run = runKvt(args, QString(), QStringLiteral("/dev/full"));
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(QStringLiteral("standard output")), qPrintable(run.err));
+        }
     }
 
     void helpAndVersion()
