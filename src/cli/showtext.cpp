@@ -59,6 +59,23 @@ constexpr CheckBox CheckBoxes[image::CheckCount] = {
 constexpr int RegisterBoxCount = 16;
 constexpr int LogMemoryCharacters = 32700;
 
+// Texts come from the file and may hold any of the 256 codes. Control
+// characters are shown as their symbols (U+2400..U+2421), so that a
+// carriage return, a line feed or an escape sequence in a PIN or a GPRS
+// box can neither break the lines nor act on the terminal.
+QString visible(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+        else if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 class Lines {
 public:
     void heading(const QString &text) { m_lines << text; }
@@ -66,9 +83,9 @@ public:
     {
         const QString caption = label + QLatin1Char(':');
         m_lines << (text.isEmpty() ? QStringLiteral("  ") + caption
-                                   : QStringLiteral("  ") + caption.leftJustified(LabelWidth) + text);
+                                   : QStringLiteral("  ") + caption.leftJustified(LabelWidth) + visible(text));
     }
-    void plain(const QString &text) { m_lines << QStringLiteral("  ") + text; }
+    void plain(const QString &text) { m_lines << QStringLiteral("  ") + visible(text); }
     QString text() const { return m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n'); }
 
 private:

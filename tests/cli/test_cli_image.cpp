@@ -349,6 +349,28 @@ private slots:
         }
     }
 
+    // Control characters of a file's texts neither break the lines of the
+    // text form nor reach the terminal.
+    void showTextShowsControlCharacters()
+    {
+        Document doc = startupDocument();
+        doc.simPin = QStringLiteral("1\r\n2");
+        doc.gprsText(GprsField::Apn) = QStringLiteral("a\x1b[2Jb\x7f");
+        ZoneRecord zone;
+        zone.cellId = QString(QChar(0)) + QChar(0x81) + QStringLiteral("AB");
+        doc.zoneTexts[0] = zone.toZoneText(1);
+        const Run run = runKvt({QStringLiteral("show"), saved(QStringLiteral("controls.kvt"), doc)});
+        QCOMPARE(run.exitCode, 0);
+        const QString text = QString::fromUtf8(run.out);
+        for (const QChar c : text)
+            QVERIFY2(c == u'\n' || (c >= u' ' && c != u'\x7f' && c.category() != QChar::Other_Control),
+                     qPrintable(QString::number(c.unicode(), 16)));
+        QVERIFY(text.contains(QStringLiteral(u"SIM Card PIN:") + QString(26, u' ') + QStringLiteral(u"1\u240D\u240A2\n")));
+        QVERIFY(text.contains(QStringLiteral(u"a\u241B[2Jb\u2421\n")));
+        QVERIFY(text.contains(QStringLiteral(u"Zone 01: Cell-ID \u2400\uFFFDAB,")));
+        QCOMPARE(text.count(u'\n'), runKvt({QStringLiteral("show"), saved(QStringLiteral("plain.kvt"), startupDocument())}).out.count('\n'));
+    }
+
     // show --json then build gives back the file byte for byte.
     void showThenBuildGivesTheFileBack()
     {
