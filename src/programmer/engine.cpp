@@ -23,6 +23,9 @@ const QString OpenFailedText =
     QStringLiteral("Unable to open the Serial Port, Programming aborted...");
 
 constexpr int ReplyTimeoutMs = 1000;
+// The same limit as the configurator's file loading: a saved file is
+// under 50 KB.
+constexpr qsizetype MaxFileSize = 16 * 1024 * 1024;
 
 // The identity's bank-0 addresses, in the order they are read.
 constexpr int IdentityAddresses[] = {10, 11, 12, 13, 14, 15, 16, 17,
@@ -194,14 +197,22 @@ bool ProgrammingEngine::Private::loadLines(Outcome &failure)
         failure = message(Outcome::InvalidFile, ErrorTitle, UnreadableFileText, true);
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // Read no further than the limit: a device such as /dev/zero or a huge
+    // file would otherwise take all the memory before the check refused it.
+    QByteArray bytes;
+    while (bytes.size() <= MaxFileSize) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
     const bool readOk = file.error() == QFileDevice::NoError;
     file.close();
     if (!readOk) {
         failure = message(Outcome::InvalidFile, ErrorTitle, UnreadableFileText, true);
         return false;
     }
-    if (!image::checkConfigurationBytes(bytes)) {
+    if (bytes.size() > MaxFileSize || !image::checkConfigurationBytes(bytes)) {
         failure = message(Outcome::InvalidFile, ErrorTitle, InvalidFileText, true);
         return false;
     }

@@ -290,6 +290,9 @@ void EngineTest::refusedBeforeAnyByte_data()
                                               << true << int(Outcome::InvalidFile) << invalid;
     QTest::newRow("value 256") << QByteArray("001001256\r\nGPRS:\r\n") << true
                                << int(Outcome::InvalidFile) << invalid;
+    // Empty lines pass the line check, but not in this number.
+    QTest::newRow("over 16 MiB") << QByteArray("\r\n").repeated(8 * 1024 * 1024 + 1) << true
+                                 << int(Outcome::InvalidFile) << invalid;
     QTest::newRow("missing file") << QByteArray() << true << int(Outcome::InvalidFile)
                                   << "Unable to read the configuration file, programming aborted...";
     QTest::newRow("no device") << smallFile() << false << int(Outcome::OpenFailed) << openFailed;
