@@ -298,7 +298,8 @@ void MainWindow::buildGprsFrame(QWidget *frame)
 
 void MainWindow::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    // The menus' first letters are their Alt keys (Alt+F, Alt+G, Alt+P).
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
     QAction *open = file->addAction(QStringLiteral("Open configuration file..."));
     open->setObjectName(QStringLiteral("FileOpen"));
@@ -313,7 +314,7 @@ void MainWindow::buildMenus()
     exit->setObjectName(QStringLiteral("FileExit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu *geo = menuBar()->addMenu(QStringLiteral("Geofencing"));
+    QMenu *geo = menuBar()->addMenu(QStringLiteral("&Geofencing"));
     geo->setObjectName(QStringLiteral("GeoMenu"));
     QMenu *bank = nullptr;
     for (int zone = 1; zone <= image::ZoneCount; ++zone) {
@@ -327,7 +328,7 @@ void MainWindow::buildMenus()
         connect(item, &QAction::triggered, this, [this, zone] { displayGeofencingForm(zone); });
     }
 
-    QMenu *prog = menuBar()->addMenu(QStringLiteral("Programmer"));
+    QMenu *prog = menuBar()->addMenu(QStringLiteral("&Programmer"));
     prog->setObjectName(QStringLiteral("ProgMenu"));
     QAction *write = prog->addAction(QStringLiteral("Run KVT Programmer..."));
     write->setObjectName(QStringLiteral("WriteDevice"));

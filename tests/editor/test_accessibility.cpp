@@ -142,11 +142,19 @@ private slots:
                         .split(' ');
         QCOMPARE(order, expected);
 
-        // F10 opens the menu bar.
+        // F10 opens the menu bar; Alt and a menu's first letter open that menu.
         auto *file = w.findChild<QMenu *>("FileMenu");
         QTest::keyClick(&w, Qt::Key_F10);
         QTRY_VERIFY(file->isVisible());
         file->close();
+        for (const auto &[key, menuName] : {std::pair{Qt::Key_F, "FileMenu"},
+                                            {Qt::Key_G, "GeoMenu"}, {Qt::Key_P, "ProgMenu"}}) {
+            auto *menu = w.findChild<QMenu *>(menuName);
+            QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+            QTRY_VERIFY2(menu->isVisible(), menuName);
+            menu->close();
+            QTRY_VERIFY(!menu->isVisible());
+        }
     }
 };
 
