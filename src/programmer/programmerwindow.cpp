@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -61,6 +62,9 @@ ProgrammerWindow::ProgrammerWindow(app::Dialogs &dialogs, QWidget *parent)
     createMenus();
     createFrames();
     applySettings(SerialSettings{});
+    // Read once here as well: a window closed before it was ever active
+    // must not write the defaults over the user's settings.
+    readSettingsFile();
     m_writeMenu->setEnabled(false);
     // Room for the caption and a usual path.
     resize(qMax(sizeHint().width(), 560), sizeHint().height());
@@ -186,8 +190,24 @@ bool ProgrammerWindow::event(QEvent *event)
     // The settings file may have been changed by another window or run
     // since this one was last active; a running transfer keeps its port.
     if (event->type() == QEvent::WindowActivate && m_operation == Operation::Idle && !m_closing)
-        applySettings(readSerialSettings(settingsFilePath(), menuSettings()));
+        readSettingsFile();
     return QMainWindow::event(event);
+}
+
+void ProgrammerWindow::readSettingsFile()
+{
+    // The window comes back active after each of its own message boxes and
+    // file dialogs, and after the user looked at another program: the
+    // choices made in the menus since the file was read stay, unless the
+    // file itself has changed meanwhile.
+    QFile file(settingsFilePath());
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    if (m_settingsFileRead && content == m_settingsFileSeen)
+        return;
+    m_settingsFileRead = true;
+    m_settingsFileSeen = content;
+    applySettings(readSerialSettings(settingsFilePath(), menuSettings()));
 }
 
 void ProgrammerWindow::closeEvent(QCloseEvent *event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMainWindow>
 
 #include <array>
@@ -48,6 +49,7 @@ private:
     void setStatus(const QString &text);
     SerialSettings menuSettings() const;
     void applySettings(const SerialSettings &settings);
+    void readSettingsFile();
     void unload();
 
     app::Dialogs &m_dialogs;
@@ -56,6 +58,9 @@ private:
     QString m_importPath;
     bool m_closing = false;
     bool m_closed = false;
+    // MolbSerial.cfg as it stood when last applied to the menus.
+    QByteArray m_settingsFileSeen;
+    bool m_settingsFileRead = false;
 
     QLabel *m_label1 = nullptr;
     QLabel *m_label2 = nullptr;

@@ -173,6 +173,7 @@ private slots:
     void settingsFileIsReadOnOpening_data();
     void settingsFileIsReadOnOpening();
     void settingsFileIsReadOnEveryActivation();
+    void settingsKeptWhenClosedBeforeActive();
     void settingsFileIsWrittenOnUnload_data();
     void settingsFileIsWrittenOnUnload();
     void screenReaderNamesAndStates();
@@ -380,17 +381,43 @@ void TestProgrammerWindow::settingsFileIsReadOnOpening()
 
 void TestProgrammerWindow::settingsFileIsReadOnEveryActivation()
 {
+    const QString path = kvt::programmer::settingsFilePath();
+    writeBytes(path, "3\r\n0\r\n1\r\n1\r\n");
     ProgrammerWindow *w = openWindow();
+    QCOMPARE(switches(w), QStringLiteral("COM3 dtr RTS EOF"));
     QWidget other;
     other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    writeBytes(kvt::programmer::settingsFilePath(), "3\r\n0\r\n1\r\n1\r\n");
-    QCOMPARE(switches(w), QStringLiteral("COM1 DTR RTS eof"));
+    const auto leaveAndComeBack = [&](const QByteArray &fileMeanwhile) {
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        if (!fileMeanwhile.isEmpty())
+            writeBytes(path, fileMeanwhile);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+    };
 
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w));
-    QCOMPARE(switches(w), QStringLiteral("COM3 dtr RTS EOF"));
+    // Choices made in the menus survive the window coming back (from a
+    // message box, the file dialog, another program) while the file is
+    // as it was read.
+    item(w, "Com2")->trigger();
+    item(w, "RtsEnable")->trigger();
+    leaveAndComeBack({});
+    QCOMPARE(switches(w), QStringLiteral("COM2 dtr rts EOF"));
+
+    // A file changed meanwhile is applied.
+    leaveAndComeBack("4\r\n1\r\n1\r\n0\r\n");
+    QCOMPARE(switches(w), QStringLiteral("COM4 DTR RTS eof"));
+}
+
+void TestProgrammerWindow::settingsKeptWhenClosedBeforeActive()
+{
+    // Closed before it was ever active: it writes back what the file held,
+    // not the defaults.
+    const QString path = kvt::programmer::settingsFilePath();
+    writeBytes(path, "3\r\n0\r\n1\r\n1\r\n");
+    m_window = new ProgrammerWindow(*m_dialogs);
+    m_window->close();
+    QCOMPARE(readBytes(path), QByteArray("3\r\n0\r\n1\r\n1\r\n"));
 }
 
 void TestProgrammerWindow::settingsFileIsWrittenOnUnload_data()
