@@ -38,14 +38,23 @@ const QString CaptionBase =
     QStringLiteral("MOLBERANE\u00AE KVT Series Configurator version 1.2");
 
 // Refuses any text that has no code in the 8-bit set of the files, so that
-// typing or pasting such text leaves the box as it was.
+// typing or pasting such text leaves the box as it was. A GPRS box also
+// refuses a carriage return (pasted text can hold one): it would end the
+// box's GPRS line in the file, and the save would fail.
 class EncodableValidator final : public QValidator {
 public:
-    using QValidator::QValidator;
+    EncodableValidator(bool gprsLine, QObject *parent) : QValidator(parent), m_gprsLine(gprsLine)
+    {
+    }
     State validate(QString &input, int &) const override
     {
+        if (m_gprsLine && input.contains(QLatin1Char('\r')))
+            return Invalid;
         return image::isEncodable(input) ? Acceptable : Invalid;
     }
+
+private:
+    bool m_gprsLine;
 };
 
 // The GPRS frame, row by row; NoField stands for the String Length box.
@@ -167,7 +176,7 @@ int MainWindow::logRecordCount() const { return m_logRecordCount; }
 void MainWindow::buildDeviceFrame(QWidget *frame)
 {
     auto *grid = new QGridLayout(frame);
-    auto *validator = new EncodableValidator(this);
+    auto *validator = new EncodableValidator(false, this);
     int row = 0;
     auto freeBox = [&](const char *name, const QString &label) {
         auto *box = new QLineEdit(frame);
@@ -254,7 +263,7 @@ void MainWindow::buildRegisterFrames(QGroupBox *registers, QGroupBox *log)
 void MainWindow::buildGprsFrame(QWidget *frame)
 {
     auto *rows = new QVBoxLayout(frame);
-    auto *validator = new EncodableValidator(this);
+    auto *validator = new EncodableValidator(true, this);
     for (const auto &cells : GprsRows) {
         auto *row = new QHBoxLayout;
         for (int cell : cells) {

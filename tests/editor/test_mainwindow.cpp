@@ -269,6 +269,18 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("+33 612"));
         isdn->paste();
         QCOMPARE(doc().isdnRecall, QStringLiteral("+33 612"));
+
+        // A carriage return would end a GPRS line of the file: refused, and
+        // the document still saves. A line feed stays inside its line.
+        QLineEdit *login = part("Login");
+        login->clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("user\r\n"));
+        login->paste();
+        QGuiApplication::clipboard()->setText(QStringLiteral("a\tb\nc"));
+        login->paste();
+        QCOMPARE(doc().gprsText(kvt::image::GprsField::Login), QStringLiteral("a\tb\nc"));
+        saveClean();
+        QVERIFY(d->shown.isEmpty());
     }
 
     void gprsBoxesRecomposeTheString()
