@@ -159,10 +159,12 @@ void ProgrammingEngine::Private::begin()
         finish(message(Outcome::OpenFailed, ErrorTitle, OpenFailedText, true));
         return;
     }
+    // A receiver may cancel, restart or even delete the engine.
     const quint64 gen = generation;
+    const QPointer<ProgrammingEngine> alive(q);
     emit q->portOpened(QStringLiteral("Serial port COM %1 successfully opened...")
                            .arg(settings.port));
-    if (gen != generation || state != State::Starting)
+    if (!alive || gen != generation || state != State::Starting)
         return;
 
     if (operation == Operation::ReadId) {
@@ -175,7 +177,7 @@ void ProgrammingEngine::Private::begin()
     }
 
     emit q->rangeChanged(int(lines.size()));
-    if (gen != generation || state != State::Starting)
+    if (!alive || gen != generation || state != State::Starting)
         return;
     if (lines.isEmpty()) {
         // Nothing to send: the summary reads "0 of 0".
@@ -336,13 +338,14 @@ void ProgrammingEngine::Private::onWriteReply(const QByteArray &reply)
     ++bytesProgrammed;
     ++next;
     const quint64 gen = generation;
+    const QPointer<ProgrammingEngine> alive(q);
     const int total = int(lines.size());
     emit q->progressed(bytesProgrammed, total,
                        QStringLiteral("%1 of %2 bytes successfully programmed")
                            .arg(bytesProgrammed)
                            .arg(total));
-    if (gen != generation || state != State::Writing)
-        return;   // cancelled from a slot
+    if (!alive || gen != generation || state != State::Writing)
+        return;   // cancelled or deleted from a slot
     if (next < lines.size()) {
         sendWrite();
         return;
@@ -484,7 +487,10 @@ ProgrammingEngine::~ProgrammingEngine()
     if (d->port) {
         disconnect(d->port, nullptr, this, nullptr);
         d->port->close();
-        delete d->port;
+        // Deleted from one of the engine's signals, the engine may be
+        // inside the port's own readyRead: the port goes later.
+        d->port->setParent(nullptr);
+        d->port->deleteLater();
         d->port = nullptr;
     }
 }

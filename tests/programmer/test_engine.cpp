@@ -88,6 +88,8 @@ private slots:
     void cancelStopsAtOnce();
     void portStaysOpenWhileFinishedRuns();
     void cancelDuringFinishedClosesOnce();
+    void deletedFromItsOwnSignals_data();
+    void deletedFromItsOwnSignals();
 
 private:
     QString writeFile(const QByteArray &bytes);
@@ -489,6 +491,58 @@ void EngineTest::cancelDuringFinishedClosesOnce()
     QCOMPARE(finished.size(), 1);
     QCOMPARE(lastOutcome(finished).kind, Outcome::Identified);
     QVERIFY(busyInSlot);
+    QSerialPort again(sim.device());
+    QVERIFY(again.open(QIODevice::ReadWrite));
+}
+
+// An owner may go away from inside any of the engine's signals (a window
+// closed by its slot): nothing more is sent and nothing is touched.
+void EngineTest::deletedFromItsOwnSignals_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<QString>("signal");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("write, portOpened") << true << "portOpened" << 0;
+    QTest::newRow("write, rangeChanged") << true << "rangeChanged" << 0;
+    QTest::newRow("write, progressed") << true << "progressed" << 3;
+    QTest::newRow("write, finished") << true << "finished" << 10;
+    QTest::newRow("read, portOpened") << false << "portOpened" << 0;
+    QTest::newRow("read, finished") << false << "finished" << 25;
+}
+
+void EngineTest::deletedFromItsOwnSignals()
+{
+    QFETCH(bool, write);
+    QFETCH(QString, signal);
+    QFETCH(int, requests);
+    SimUnit sim;
+    QVERIFY(sim.start());
+    bool deleted = false;
+    const auto drop = [&] {
+        if (!deleted) {
+            deleted = true;
+            m_engine.reset();
+        }
+    };
+    ProgrammingEngine *engine = m_engine.get();
+    if (signal == "portOpened")
+        connect(engine, &ProgrammingEngine::portOpened, this, drop);
+    else if (signal == "rangeChanged")
+        connect(engine, &ProgrammingEngine::rangeChanged, this, drop);
+    else if (signal == "progressed")
+        connect(engine, &ProgrammingEngine::progressed, this, [&](int done) {
+            if (done == 3)
+                drop();
+        });
+    else
+        connect(engine, &ProgrammingEngine::finished, this, drop);
+    if (write)
+        engine->startWrite(writeFile(smallFile()), SerialSettings{}, sim.device());
+    else
+        engine->startReadId(SerialSettings{}, sim.device());
+    QTRY_VERIFY_WITH_TIMEOUT(deleted, 5000);
+    QTest::qWait(100);
+    QCOMPARE(sim.requests().size(), requests);
     QSerialPort again(sim.device());
     QVERIFY(again.open(QIODevice::ReadWrite));
 }
