@@ -45,6 +45,31 @@ QByteArray fileBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Answers the file dialogs with the next path and notes where each started.
+class StartPathDialogs final : public kvt::app::Dialogs {
+public:
+    QStringList answers;      // taken first to last; cancel when empty
+    QStringList startPaths;
+
+    void message(QWidget *, const QString &, const QString &, MessageIcon) override {}
+    bool askYesNo(QWidget *, const QString &, const QString &, MessageIcon) override { return true; }
+    std::optional<QString> openFileName(QWidget *, const QString &, const QString &start) override
+    {
+        return next(start);
+    }
+    std::optional<QString> saveFileName(QWidget *, const QString &, const QString &start) override
+    {
+        return next(start);
+    }
+
+private:
+    std::optional<QString> next(const QString &start)
+    {
+        startPaths << start;
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
+    }
+};
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -368,6 +393,23 @@ private slots:
         QCOMPARE(doc(), before);
         QCOMPARE(w->windowTitle(), Caption + path + "*");
         QVERIFY(d->shown.isEmpty());
+    }
+
+    // One dialog for Open, Save and the save before exit: each offers the
+    // path chosen last, even a refused or cancelled-after one.
+    void fileDialogStartsAtTheLastChosenPath()
+    {
+        StartPathDialogs paths;
+        MainWindow window(paths);
+        const QString saved = newPath();
+        const QString missing = m_folders.file(QStringLiteral("absent.kvt"));
+        paths.answers = {saved, missing};
+        window.saveDocument();
+        window.openDocument();
+        window.saveDocument();   // cancelled
+        window.findChild<QAbstractButton *>("Check2")->click();
+        window.close();          // Yes, then cancelled
+        QCOMPARE(paths.startPaths, QStringList({QString(), saved, missing, missing}));
     }
 
     void rejectedFilesChangeNothingButThePath_data()
