@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace kvt::programmer {
@@ -129,6 +130,17 @@ void ProgrammerWindow::createMenus()
     // The bar keeps its height while every menu is hidden, so that the
     // frames do not jump up and down at each operation.
     bar->setMinimumHeight(bar->sizeHint().height());
+
+    // F10 opens the first menu shown, as in the main window.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this, bar] {
+        for (QMenu *menu : {m_fileMenu, m_comMenu, m_progMenu}) {
+            if (menu->menuAction()->isVisible()) {
+                bar->setActiveAction(menu->menuAction());
+                return;
+            }
+        }
+    });
 
     connect(loadBinary, &QAction::triggered, this, &ProgrammerWindow::importConfigurationFile);
     connect(exitMenu, &QAction::triggered, this, &QWidget::close);

@@ -296,6 +296,11 @@ void TestProgrammerWindow::opensEmptyWithItsMenus()
         QStringLiteral("  WriteMenu \"Write device...\" Ctrl+W"),
         QStringLiteral("  ReadMenu \"Read device ID...\" Ctrl+R"),
     }));
+
+    // F10 opens the File menu from the keyboard.
+    QTest::keyClick(w, Qt::Key_F10);
+    QTRY_VERIFY(child<QMenu>(w, "FilePrgMenu")->isVisible());
+    QTest::keyClick(child<QMenu>(w, "FilePrgMenu"), Qt::Key_Escape);
 }
 
 void TestProgrammerWindow::importChecksTheFile()
