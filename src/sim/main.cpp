@@ -10,6 +10,8 @@
 // time, and the waits that imitate a slow unit are absolute sleeps on the
 // monotonic clock.
 
+#include "image/charset.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -401,14 +403,16 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     auto text = [&](const QCommandLineOption &option, int length, QByteArray &out) {
         if (!parser.isSet(option))
             return;
-        const QString value = parser.value(option);
-        if (value.size() != length) {
-            std::fprintf(stderr, "kvt-unit-sim: --%s needs %d characters\n",
+        // The unit holds its identity in the Windows-1252 set, as the
+        // programmer reads it.
+        const std::optional<QByteArray> value = image::toWindows1252(parser.value(option));
+        if (!value || value->size() != length) {
+            std::fprintf(stderr, "kvt-unit-sim: --%s needs %d characters of the Windows-1252 set\n",
                          qPrintable(option.names().first()), length);
             ok = false;
             return;
         }
-        out = value.toLatin1();
+        out = *value;
     };
     auto count = [&](const QCommandLineOption &option, long minimum) -> std::optional<long> {
         if (!parser.isSet(option))

@@ -85,7 +85,7 @@ private slots:
 void UnitSimTest::answersAndKeepsItsMemory()
 {
     SimUnit sim;
-    QVERIFY(sim.start({"--identifier", "ABCDEFGH"}));
+    QVERIFY(sim.start({"--identifier", QStringLiteral("ABCDEFG\u20ac")}));
     Line line(sim.device());
     QVERIFY(line.isOpen());
 
@@ -98,8 +98,9 @@ void UnitSimTest::answersAndKeepsItsMemory()
     QCOMPARE(line.reply(), QByteArray("B"));
     line.send(request('R', 0, 10));
     QCOMPARE(line.reply(), QByteArray("A"));
+    // The identity is kept in the unit's 8-bit set: the euro sign is 0x80.
     line.send(request('R', 0, 17));
-    QCOMPARE(line.reply(), QByteArray("H"));
+    QCOMPARE(line.reply(), QByteArray("\x80"));
     line.send(request('R', 2, 9));
     QCOMPARE(line.reply(), QByteArray("\xFF"));
 
@@ -163,6 +164,8 @@ void UnitSimTest::refusesBadOptions_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::newRow("short identifier") << QStringList{"--identifier", "ABC"};
+    QTest::newRow("identifier outside the 8-bit set")
+        << QStringList{"--identifier", QStringLiteral("ABCDEFG\u03a9")};
     QTest::newRow("request 0") << QStringList{"--wrong-echo-at", "0"};
     QTest::newRow("unknown option") << QStringList{"--baud", "19200"};
     QTest::newRow("argument") << QStringList{"/dev/ttyS0"};
