@@ -303,6 +303,16 @@ void ProgrammingEngine::Private::send(const QByteArray &request)
     // Hand the bytes to the device now rather than on the next loop pass.
     port->flush();
     replyTimer.start();
+    // Bytes that came while no request was outstanding (a receiver of a
+    // signal ran an event loop) are no new readyRead: they wait in the
+    // buffer, and they are the reply to this request.
+    if (port->bytesAvailable() > 0) {
+        const quint64 gen = generation;
+        QTimer::singleShot(0, q, [this, gen] {
+            if (gen == generation)
+                onReadyRead();
+        });
+    }
 }
 
 // The reply is every byte waiting when readyRead comes. The unit sends a

@@ -17,6 +17,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
 using namespace kvt::programmer;
 
 namespace {
@@ -88,6 +93,7 @@ private slots:
     void cancelStopsAtOnce();
     void portStaysOpenWhileFinishedRuns();
     void cancelDuringFinishedClosesOnce();
+    void bytesWaitingAreTheReply();
     void deletedFromItsOwnSignals_data();
     void deletedFromItsOwnSignals();
 
@@ -493,6 +499,43 @@ void EngineTest::cancelDuringFinishedClosesOnce()
     QVERIFY(busyInSlot);
     QSerialPort again(sim.device());
     QVERIFY(again.open(QIODevice::ReadWrite));
+}
+
+// A byte that came while no request was outstanding (here while the
+// receiver of portOpened ran an event loop) is taken as the reply to the
+// next request at once. The unit is the test itself, on its own pty.
+void EngineTest::bytesWaitingAreTheReply()
+{
+    int master = -1, slave = -1;
+    char name[256] = {};
+    QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios tio{};
+    tcgetattr(slave, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(slave, TCSANOW, &tio);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+
+    connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [master] {
+        QCOMPARE(::write(master, "X", 1), 1);   // the echo of 088, early
+        QEventLoop loop;
+        QTimer::singleShot(100, &loop, &QEventLoop::quit);
+        loop.exec();
+    });
+    QSignalSpy finished(m_engine.get(), &ProgrammingEngine::finished);
+    QElapsedTimer clock;
+    clock.start();
+    m_engine->startWrite(writeFile("001001088\r\n001002088\r\nGPRS:\r\n"), SerialSettings{},
+                         QString::fromLocal8Bit(name));
+    QVERIFY(finished.wait(5000));
+    // The first request took the waiting byte; the second got no reply.
+    QCOMPARE(lastOutcome(finished).kind, Outcome::TimedOut);
+    QCOMPARE(lastOutcome(finished).bytesProgrammed, 1);
+    QVERIFY(clock.elapsed() < 1900);
+    char sent[16];
+    QCOMPARE(::read(master, sent, sizeof sent), 8);
+    QCOMPARE(QByteArray(sent, 8), QByteArray("W\x01\x01XW\x01\x02X"));
+    ::close(master);
+    ::close(slave);
 }
 
 // An owner may go away from inside any of the engine's signals (a window
