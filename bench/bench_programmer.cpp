@@ -207,10 +207,11 @@ int main(int argc, char *argv[])
         }
         const Measure bare = runBareLoop(requests, sim.device());
         std::sort(perRequest.begin(), perRequest.end());
-        std::printf("instant unit, %d requests, %d runs\n", count, runs);
-        std::printf("  engine:    %.1f us/request (median; best %.1f, worst %.1f)\n",
-                    perRequest[perRequest.size() / 2], perRequest.front(), perRequest.back());
-        std::printf("  bare loop: %.1f us/request\n", bare.wallMs * 1000 / std::max(1, bare.done));
+        std::printf("instant unit, %d write requests: wall time per request\n", count);
+        std::printf("  engine:    %.1f us/request (median of %d runs; best %.1f, worst %.1f)\n",
+                    perRequest[perRequest.size() / 2], runs, perRequest.front(), perRequest.back());
+        std::printf("  bare loop: %.1f us/request (one run)\n",
+                    bare.wallMs * 1000 / std::max(1, bare.done));
         return 0;
     }
 
@@ -224,11 +225,11 @@ int main(int argc, char *argv[])
                          engine.done, count);
             return 1;
         }
-        std::printf("  bare loop: %8.1f ms total, CPU %.1f ms (%.2f%%)\n", bare.wallMs,
+        std::printf("  bare loop: %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n", bare.wallMs,
                     bare.cpuMs, 100 * bare.cpuMs / bare.wallMs);
-        std::printf("  engine:    %8.1f ms total, CPU %.1f ms (%.2f%%)\n", engine.wallMs,
+        std::printf("  engine:    %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n", engine.wallMs,
                     engine.cpuMs, 100 * engine.cpuMs / engine.wallMs);
-        std::printf("  engine against bare loop: %+.2f%% (%+.1f us a request)\n",
+        std::printf("  engine's wall time against the bare loop's: %+.2f%% (%+.1f us a request)\n",
                     100 * (engine.wallMs / bare.wallMs - 1),
                     (engine.wallMs - bare.wallMs) * 1000 / count);
         std::fflush(stdout);
