@@ -142,6 +142,11 @@ private slots:
                         .split(' ');
         QCOMPARE(order, expected);
 
+        // Ctrl+O and Ctrl+S show the file dialog (cancelled here).
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(d.fileFilters.size(), 2);
+
         // F10 opens the menu bar; Alt and a menu's first letter open that menu.
         auto *file = w.findChild<QMenu *>("FileMenu");
         QTest::keyClick(&w, Qt::Key_F10);
