@@ -294,6 +294,21 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("+33 612"));
         isdn->paste();
         QCOMPARE(doc().isdnRecall, QStringLiteral("+33 612"));
+        // Every box a user can type into, pasted into and typed into.
+        const Document before = doc();
+        int editable = 0;
+        for (QLineEdit *box : w->findChildren<QLineEdit *>()) {
+            if (box->isReadOnly())
+                continue;
+            ++editable;
+            QGuiApplication::clipboard()->setText(QStringLiteral("\u4E2D"));
+            box->paste();
+            QKeyEvent omega(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                            QStringLiteral("\u03A9"));
+            QApplication::sendEvent(box, &omega);
+            QVERIFY2(doc() == before, qPrintable(box->objectName()));
+        }
+        QCOMPARE(editable, 2 + kvt::image::GprsFieldCount);
 
         // A carriage return would end a GPRS line of the file: refused, and
         // the document still saves. A line feed stays inside its line.
