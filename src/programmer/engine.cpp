@@ -270,7 +270,9 @@ void ProgrammingEngine::Private::closePort()
     port = nullptr;
     QObject::disconnect(closing, nullptr, q, nullptr);
     closing->close();
-    // It may be on the stack (closed from inside one of its own signals).
+    // It may be on the stack (closed from inside one of its own signals),
+    // and must outlive the engine if a slot deletes the engine next.
+    closing->setParent(nullptr);
     closing->deleteLater();
 }
 

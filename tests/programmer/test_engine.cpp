@@ -545,12 +545,14 @@ void EngineTest::deletedFromItsOwnSignals_data()
     QTest::addColumn<bool>("write");
     QTest::addColumn<QString>("signal");
     QTest::addColumn<int>("requests");
-    QTest::newRow("write, portOpened") << true << "portOpened" << 0;
-    QTest::newRow("write, rangeChanged") << true << "rangeChanged" << 0;
-    QTest::newRow("write, progressed") << true << "progressed" << 3;
-    QTest::newRow("write, finished") << true << "finished" << 10;
-    QTest::newRow("read, portOpened") << false << "portOpened" << 0;
-    QTest::newRow("read, finished") << false << "finished" << 25;
+    QTest::addColumn<bool>("cancelFirst");
+    QTest::newRow("write, portOpened") << true << "portOpened" << 0 << false;
+    QTest::newRow("write, rangeChanged") << true << "rangeChanged" << 0 << false;
+    QTest::newRow("write, progressed") << true << "progressed" << 3 << false;
+    QTest::newRow("write, progressed, cancelled") << true << "progressed" << 3 << true;
+    QTest::newRow("write, finished") << true << "finished" << 10 << false;
+    QTest::newRow("read, portOpened") << false << "portOpened" << 0 << false;
+    QTest::newRow("read, finished, cancelled") << false << "finished" << 25 << true;
 }
 
 void EngineTest::deletedFromItsOwnSignals()
@@ -558,12 +560,15 @@ void EngineTest::deletedFromItsOwnSignals()
     QFETCH(bool, write);
     QFETCH(QString, signal);
     QFETCH(int, requests);
+    QFETCH(bool, cancelFirst);
     SimUnit sim;
     QVERIFY(sim.start());
     bool deleted = false;
     const auto drop = [&] {
         if (!deleted) {
             deleted = true;
+            if (cancelFirst)
+                m_engine->cancel();
             m_engine.reset();
         }
     };
