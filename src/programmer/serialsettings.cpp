@@ -11,9 +11,9 @@ namespace kvt::programmer {
 
 namespace {
 
-// The lines of a small text file: CR LF or a lone CR ends a line, a lone
-// LF stays part of it, and a final line end opens no further line (a file
-// that ends there has no more lines to read).
+// The lines of a small text file: CR LF, a lone CR or a lone LF (the file
+// edited with a Linux text editor) ends a line, and a final line end opens
+// no further line (a file that ends there has no more lines to read).
 QList<QByteArray> textLines(const QByteArray &bytes)
 {
     QList<QByteArray> lines;
@@ -21,11 +21,11 @@ QList<QByteArray> textLines(const QByteArray &bytes)
     bool open = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes.at(i);
-        if (c == '\r') {
+        if (c == '\r' || c == '\n') {
             lines.append(line);
             line.clear();
             open = false;
-            if (i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+            if (c == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
                 ++i;
         } else {
             line.append(c);
