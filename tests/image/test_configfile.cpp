@@ -19,13 +19,14 @@ QByteArray startupBytes()
     return toWindows1252(encodeParameters(startupDocument()) + QStringLiteral("\r\n")).value();
 }
 
+// The 4404 lines of the start-up image and the empty last line.
 QList<QByteArray> startupLines()
 {
     QList<QByteArray> lines = startupBytes().split('\n');
     for (QByteArray &line : lines)
         line.chop(1);   // the CR
-    lines.removeLast();  // after the last LF
-    return lines;        // 4405: the image and the empty last line
+    lines.removeLast();
+    return lines;
 }
 
 QByteArray joinLines(const QList<QByteArray> &lines)
@@ -34,6 +35,13 @@ QByteArray joinLines(const QList<QByteArray> &lines)
     for (const QByteArray &line : lines)
         bytes += line + "\r\n";
     return bytes;
+}
+
+QByteArray withLine(int index, const QByteArray &text)
+{
+    QList<QByteArray> lines = startupLines();
+    lines[index] = text;
+    return joinLines(lines);
 }
 
 QByteArray readFile(const QString &path)
@@ -65,7 +73,6 @@ private slots:
     void storedValuesAsTheyStand();
     void unreadableFiles();
     void randomDocumentsRoundTrip();
-    void refusedTextKeepsTheOldFile();
     void failedSaveKeepsTheOldFile();
 };
 
@@ -73,8 +80,6 @@ void TestConfigFile::lineEnds()
 {
     QCOMPARE(splitLines(""), QList<QByteArray>());
     QCOMPARE(splitLines("a\r\nb\rc\nd"), (QList<QByteArray>{"a", "b", "c\nd"}));
-    QCOMPARE(splitLines("a\r\n"), QList<QByteArray>{"a"});
-    QCOMPARE(splitLines("\r\n\r\n"), (QList<QByteArray>{"", ""}));
     QCOMPARE(splitLines("\r\r\n"), (QList<QByteArray>{"", ""}));
     QCOMPARE(splitLines("abc"), QList<QByteArray>{"abc"});
     QCOMPARE(splitLines("a\n\r\n"), QList<QByteArray>{"a\n"});
@@ -85,7 +90,6 @@ void TestConfigFile::lineCheck_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<bool>("valid");
     QTest::newRow("empty") << QByteArray() << true;
-    QTest::newRow("memory line") << QByteArray("001009208") << true;
     QTest::newRow("all fields 255") << QByteArray("255255255") << true;
     QTest::newRow("GPRS alone") << QByteArray("GPRS:") << true;
     QTest::newRow("GPRS text") << QByteArray("GPRS:\"a b\",;\n") << true;
@@ -93,7 +97,6 @@ void TestConfigFile::lineCheck_data()
     QTest::newRow("lower case gprs") << QByteArray("gprs:abc") << false;
     QTest::newRow("eight characters") << QByteArray("00100908") << false;
     QTest::newRow("trailing blank") << QByteArray("001009208 ") << false;
-    QTest::newRow("letters") << QByteArray("ABCDEFGHI") << false;
     QTest::newRow("one letter") << QByteArray("00100920x") << false;
     QTest::newRow("sign") << QByteArray("001009-08") << false;
     QTest::newRow("value 256") << QByteArray("001009256") << false;
@@ -141,17 +144,11 @@ void TestConfigFile::rejectedFiles_data()
     QByteArray lfOnly = startupBytes();
     lfOnly.replace("\r\n", "\n");
     QTest::newRow("LF line ends") << lfOnly << false;
-
-    const auto withLine = [](int index, const QByteArray &text) {
-        QList<QByteArray> lines = startupLines();
-        lines[index] = text;
-        return joinLines(lines);
-    };
     QTest::newRow("trailing blank") << withLine(12, "001013005 ") << false;
     QTest::newRow("8-character line") << withLine(500, "00518300") << false;
     QTest::newRow("letters in zone") << withLine(200, "ABCDEFGHI") << false;
-    QTest::newRow("letters in parameters") << withLine(12, "00101300x") << false;
     QTest::newRow("value above 255") << withLine(40, "001186300") << false;
+    QTest::newRow("cut inside line 2") << startupBytes().left(14) << false;
     QTest::newRow("empty file") << QByteArray() << true;
     QTest::newRow("only an empty line") << QByteArray("\r\n") << true;
     QTest::newRow("empty line in parameters") << withLine(12, "") << true;
@@ -163,19 +160,9 @@ void TestConfigFile::rejectedFiles_data()
     QTest::newRow("GPRS line as a register") << withLine(35, "GPRS:X999") << true;
     QTest::newRow("GPRS line as the RTC unit") << withLine(31, "GPRS:X999") << true;
     QTest::newRow("GPRS line as the RTC counter") << withLine(32, "GPRS:X-12") << true;
-
-    QList<QByteArray> noGprs = startupLines();
-    noGprs.erase(noGprs.begin() + 4389, noGprs.end());
-    QTest::newRow("no GPRS line") << joinLines(noGprs) << true;
-
-    for (int keep : {1, 8, 36, 37, 100, 4132, 4133, 4389, 4390, 4403}) {
-        QList<QByteArray> lines = startupLines();
-        lines.resize(keep);
-        QTest::addRow("cut after %d lines", keep) << joinLines(lines) << true;
-    }
-    QByteArray midLine = startupBytes();
-    midLine.truncate(14);
-    QTest::newRow("cut inside line 2") << midLine << false;
+    QTest::newRow("no GPRS line") << joinLines(startupLines().first(4389)) << true;
+    for (int keep : {1, 36, 37, 4132, 4133, 4390, 4403})
+        QTest::addRow("cut after %d lines", keep) << joinLines(startupLines().first(keep)) << true;
 }
 
 void TestConfigFile::rejectedFiles()
@@ -233,27 +220,19 @@ void TestConfigFile::decodingIsPositional()
     QCOMPARE(withGap->gprs, doc.gprs);
 
     // Zone lines come back verbatim, whatever their bank and address.
-    lines = startupLines();
-    lines[37] = "009001255";
-    const auto foreign = decodeParameters(joinLines(lines));
+    const auto foreign = decodeParameters(withLine(37, "009001255"));
     QVERIFY(foreign->zoneTexts[0].startsWith(QStringLiteral("009001255\r\n001184126\r\n")));
 }
 
 void TestConfigFile::storedValuesAsTheyStand()
 {
     QList<QByteArray> lines = startupLines();
-    const QByteArray pin[8] = {"049", "088", "050", "000", "233", "088", "128", "088"};
-    for (int i = 0; i < 8; ++i)
-        lines[i] = "001001" + pin[i];
-    lines[8] = "001009255";   // word 2047
-    lines[9] = "001010007";
-    lines[10] = "001011000";  // word 2048
-    lines[11] = "001012008";
-    lines[12] = "001013000";
-    lines[13] = "001014255";
-    lines[14] = "001015077";  // reserved, not read
-    lines[15] = "001016088";
-    lines[16] = "001016043";
+    const QList<QByteArray> values = {
+        "049", "088", "050", "000", "233", "088", "128", "088",   // PIN: every "X" dropped
+        "255", "007", "000", "008",                               // words 2047 and 2048
+        "000", "255", "077", "088", "043"};                       // 015 reserved, not read
+    for (int i = 0; i < values.size(); ++i)
+        lines[i] = "001001" + values[i];
     lines[31] = "001032009";  // no unit of the editor
     lines[32] = "001033000";
     lines[33] = "001034128";
@@ -261,7 +240,7 @@ void TestConfigFile::storedValuesAsTheyStand()
 
     const auto doc = decodeParameters(joinLines(lines));
     QVERIFY(doc.has_value());
-    QCOMPARE(doc->simPin, QStringLiteral(u"12\u0000\u00e9\u20ac"));   // every "X" dropped
+    QCOMPARE(doc->simPin, QStringLiteral(u"12\u0000\u00e9\u20ac"));
     QCOMPARE(doc->tempHighAlert, 127.9375);
     QCOMPARE(doc->tempLowAlert, -3968.0);
     QCOMPARE(doc->trackingCounter, 0.0);
@@ -269,11 +248,10 @@ void TestConfigFile::storedValuesAsTheyStand()
     QCOMPARE(doc->isdnRecall, QStringLiteral("+"));
     QCOMPARE(doc->rtcIntervalUnit, 9.0);
     QCOMPARE(doc->rtcIntervalCounter, 0.0);
-    QCOMPARE(doc->check(1), int(Clear));
-    QCOMPARE(doc->check(8), int(Ticked));
-    for (int n = 25; n <= 32; ++n)
-        QCOMPARE(doc->check(n), int(Ticked));
-    QCOMPARE(doc->check(24), int(Clear));
+    std::array<int, CheckCount> checks{};
+    checks[7] = Ticked;
+    std::fill(checks.begin() + 24, checks.end(), int(Ticked));
+    QCOMPARE(doc->checks, checks);
 
     // The RTC values take the leading number of whatever stands there.
     lines[31] = "GPRS:Xab";
@@ -296,11 +274,10 @@ void TestConfigFile::storedValuesAsTheyStand()
 void TestConfigFile::unreadableFiles()
 {
     QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("missing.kvt"));
-    QCOMPARE(loadConfigurationFile(missing).status, LoadResult::Unreadable);
-    QCOMPARE(checkConfigurationFile(missing), LoadResult::Unreadable);
-    QCOMPARE(loadConfigurationFile(dir.path()).status, LoadResult::Unreadable);
-    QCOMPARE(checkConfigurationFile(dir.path()), LoadResult::Unreadable);
+    for (const QString &path : {dir.filePath(QStringLiteral("missing.kvt")), dir.path()}) {
+        QCOMPARE(loadConfigurationFile(path).status, LoadResult::Unreadable);
+        QCOMPARE(checkConfigurationFile(path), LoadResult::Unreadable);
+    }
 }
 
 void TestConfigFile::randomDocumentsRoundTrip()
@@ -311,9 +288,8 @@ void TestConfigFile::randomDocumentsRoundTrip()
     for (int round = 0; round < 50; ++round) {
         const Document doc = kvt::testing::randomDocument(rng);
         QVERIFY(unstorableFields(doc).isEmpty());
-        const QString image = encodeParameters(doc);
         QString why;
-        QVERIFY2(writeConfigurationFile(path, image, &why), qPrintable(why));
+        QVERIFY2(writeConfigurationFile(path, encodeParameters(doc), &why), qPrintable(why));
         const QByteArray written = readFile(path);
 
         const LoadResult loaded = loadConfigurationFile(path);
@@ -324,48 +300,35 @@ void TestConfigFile::randomDocumentsRoundTrip()
     }
 }
 
-void TestConfigFile::refusedTextKeepsTheOldFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("kept.kvt"));
-    QVERIFY(writeFile(path, "old contents"));
-
-    Document doc = startupDocument();
-    doc.gprsText(GprsField::Apn) = QStringLiteral(u"\u0100");
-    QString why;
-    QVERIFY(!writeConfigurationFile(path, encodeParameters(doc), &why));
-    QVERIFY(!why.isEmpty());
-    QCOMPARE(readFile(path), QByteArray("old contents"));
-
-    // A PIN character without a code never becomes a wider number.
-    doc = startupDocument();
-    doc.simPin = QStringLiteral(u"\u4e00");
-    QVERIFY(!writeConfigurationFile(path, encodeParameters(doc), &why));
-    QCOMPARE(readFile(path), QByteArray("old contents"));
-
-    // A carriage return inside a GPRS text would split its line.
-    doc = startupDocument();
-    doc.gprsText(GprsField::Tmr2) = QStringLiteral("6\r0");
-    QVERIFY(!writeConfigurationFile(path, encodeParameters(doc), &why));
-    QCOMPARE(readFile(path), QByteArray("old contents"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.kvt"});
-}
-
 void TestConfigFile::failedSaveKeepsTheOldFile()
 {
-    const QString image = encodeParameters(startupDocument());
     QTemporaryDir dir;
+    const QString image = encodeParameters(startupDocument());
+    const QString kept = dir.filePath(QStringLiteral("kept.kvt"));
+    QVERIFY(writeFile(kept, "old contents"));
     QString why;
+
+    // Text the file cannot hold: a character without a code (never written
+    // as a wider number) or a carriage return that would split a GPRS line.
+    for (const auto &spoil : {+[](Document &d) { d.gprsText(GprsField::Apn) = QStringLiteral(u"\u0100"); },
+                              +[](Document &d) { d.simPin = QStringLiteral(u"\u4e00"); },
+                              +[](Document &d) { d.gprsText(GprsField::Tmr2) = QStringLiteral("6\r0"); }}) {
+        Document doc = startupDocument();
+        spoil(doc);
+        why.clear();
+        QVERIFY(!writeConfigurationFile(kept, encodeParameters(doc), &why));
+        QVERIFY(!why.isEmpty());
+        QCOMPARE(readFile(kept), QByteArray("old contents"));
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.kvt"});
 
     // Over a folder: the folder and what it holds stay.
     const QString folder = dir.filePath(QStringLiteral("folder.kvt"));
     QVERIFY(QDir().mkdir(folder));
     QVERIFY(writeFile(folder + QStringLiteral("/inside"), "x"));
     QVERIFY(!writeConfigurationFile(folder, image, &why));
-    QVERIFY(!why.isEmpty());
     QCOMPARE(readFile(folder + QStringLiteral("/inside")), QByteArray("x"));
 
-    // Into a place where nothing can be created.
     QVERIFY(!writeConfigurationFile(dir.filePath(QStringLiteral("no/such/folder.kvt")), image));
     QVERIFY(!writeConfigurationFile(QStringLiteral("/proc/kvt-test.kvt"), image));
 

@@ -1,7 +1,6 @@
 #include "image/document.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
-#include "zones/zonerecord.h"
 
 #include <QTest>
 
@@ -12,9 +11,16 @@ namespace {
 QStringList linesOf(const QString &image)
 {
     QStringList lines = image.split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    lines.removeLast();   // after the last CR LF
     return lines;
+}
+
+QString memoryLines(int bank, int firstAddress, const QList<int> &values)
+{
+    QString text;
+    for (int i = 0; i < values.size(); ++i)
+        text += QString::asprintf("%03d%03d%03d\r\n", bank, firstAddress + i, values[i]);
+    return text;
 }
 
 } // namespace
@@ -24,112 +30,84 @@ class TestEncoder : public QObject
     Q_OBJECT
 
 private slots:
-    void startupParameterLines();
-    void startupImageShape();
+    void startupImage();
     void pinAndIsdnPadding();
     void registersFollowTheirChecks();
     void gprsBank();
     void unstorableTexts();
 };
 
-void TestEncoder::startupParameterLines()
+// The whole image of a freshly started configurator, byte for byte.
+void TestEncoder::startupImage()
 {
-    const QString image = encodeParameters(startupDocument());
-    QStringList expected;
-    for (int a = 1; a <= 8; ++a)
-        expected << QString::asprintf("001%03d088", a);
-    expected << "001009208" << "001010007" << "001011144" << "001012252"
-             << "001013005" << "001014040" << "001015000";
-    for (int a = 16; a <= 31; ++a)
-        expected << QString::asprintf("001%03d088", a);
-    expected << "001032004" << "001033004"
-             << "001034001" << "001035000" << "001036000" << "001037000";
-    QCOMPARE(expected.size(), ParameterLineCount);
-    QCOMPARE(image.split(QStringLiteral("\r\n")).mid(0, ParameterLineCount), expected);
-}
+    const QList<int> parameters = QList<int>(8, 88) + QList<int>{208, 7, 144, 252, 5, 40, 0}
+                                  + QList<int>(16, 88) + QList<int>{4, 4, 1, 0, 0, 0};
+    QString expected = memoryLines(1, 1, parameters);
 
-void TestEncoder::startupImageShape()
-{
-    const QString image = encodeParameters(startupDocument());
-    QVERIFY(image.endsWith(QStringLiteral("\r\n")));
-    QVERIFY(!image.contains(QStringLiteral("\r\n\r\n")));
-    const QStringList lines = linesOf(image);
-    QCOMPARE(lines.size(), ImageLineCount);
-    QCOMPARE(image.count(QStringLiteral("\r\n")), ImageLineCount);
+    QList<int> zone{0, 126, 126, 126, 126, 0};
+    for (QChar c : QStringLiteral("99909001700000000000N000000000S0000000000W0000000000E"))
+        zone << c.unicode();
+    zone << 0 << 30 << 30 << 48 << 48;
+    QCOMPARE(zone.size(), 64);
+    for (int n = 1; n <= ZoneCount; ++n)
+        expected += memoryLines(n, 183, zone);
 
-    // Zones: bank = zone, addresses 183..246, zone 1 first.
-    QCOMPARE(lines[37], QStringLiteral("001183000"));
-    QCOMPARE(lines[38], QStringLiteral("001184126"));
-    QCOMPARE(lines[43], QStringLiteral("001189057"));
-    QCOMPARE(lines[37 + 63], QStringLiteral("001246048"));
-    QCOMPARE(lines[37 + 64], QStringLiteral("002183000"));
-    QCOMPARE(lines[37 + 4095], QStringLiteral("064246048"));
-    for (int zone = 1; zone <= ZoneCount; ++zone) {
-        for (int k = 0; k < ZoneLineCount; ++k) {
-            const QString &line = lines[37 + 64 * (zone - 1) + k];
-            QCOMPARE(line.left(6), QString::asprintf("%03d%03d", zone, 183 + k));
-        }
-    }
+    // Boxes in file order: Apn, Ip, Login, Password, Dns1, Dns2, FtpServer,
+    // FtpUsername, FtpPassword, FtpSubDirectory, Trial, Port, Mode, Tmr1, Tmr2.
+    const QStringList boxes{"\"internet.example\"", "", "\"yourlogin\"", "\"enterpwdhere\"",
+                            "\"192.0.2.1\"", "\"198.51.100.1\"", "\"ftp://ftp.example.com\"",
+                            "\"myftpuser\"", "\"ftpsecret\"", "\"/mydedicatedmolberanedir\"",
+                            "2", "21", "0", "30", "60"};
+    GprsTexts texts;
+    std::copy(boxes.begin(), boxes.end(), texts.begin());
+    QCOMPARE(defaultGprsTexts(), texts);
+    QList<int> bank(256, 63);
+    const QString format = composeGprsString(texts);
+    for (int a = 0; a < format.size(); ++a)
+        bank[a] = format[a].unicode();
+    expected += memoryLines(65, 0, bank);
+    for (const QString &box : boxes)
+        expected += QStringLiteral("GPRS:") + box + QStringLiteral("\r\n");
 
-    // Bank 065: the composed string then "?" (063), addresses 000..255.
-    const QString gprs = composeGprsString(startupDocument().gprs);
-    for (int a = 0; a < GprsBankLineCount; ++a) {
-        const QString &line = lines[37 + 4096 + a];
-        const int code = a < gprs.size() ? gprs.at(a).unicode() : 63;
-        QCOMPARE(line, QString::asprintf("065%03d%03d", a, code));
-    }
-
-    const QStringList gprsLines = lines.mid(37 + 4096 + 256);
-    QCOMPARE(gprsLines.size(), GprsFieldCount);
-    QCOMPARE(gprsLines.first(), QStringLiteral("GPRS:\"internet.example\""));
-    QCOMPARE(gprsLines[1], QStringLiteral("GPRS:"));                 // Ip, empty
-    QCOMPARE(gprsLines[9], QStringLiteral("GPRS:\"/mydedicatedmolberanedir\""));
-    QCOMPARE(gprsLines.last(), QStringLiteral("GPRS:60"));
+    QCOMPARE(expected.count(QStringLiteral("\r\n")), 4404);
+    const QStringList image = encodeParameters(startupDocument()).split(QStringLiteral("\r\n"));
+    QCOMPARE(image.mid(8, 7), (QStringList{"001009208", "001010007", "001011144", "001012252",
+                                           "001013005", "001014040", "001015000"}));
+    QCOMPARE(image, expected.split(QStringLiteral("\r\n")));
 }
 
 void TestEncoder::pinAndIsdnPadding()
 {
     Document doc = startupDocument();
     doc.simPin = QStringLiteral("1234");
-    doc.isdnRecall = QStringLiteral("+4412345678901234567");   // 20 characters
-    const auto b = parameterBytes(doc);
-    QCOMPARE((QList<int>(b.begin(), b.begin() + 8)), (QList<int>{49, 50, 51, 52, 88, 88, 88, 88}));
-    // Cut to its first 16 characters, no "X" left.
-    QCOMPARE((QList<int>(b.begin() + 15, b.begin() + 31)),
+    doc.isdnRecall = QStringLiteral("+4412345678901234567");   // 20 characters, cut to 16
+    auto b = parameterBytes(doc);
+    QCOMPARE(QList<int>(b.begin(), b.begin() + 8), (QList<int>{49, 50, 51, 52, 88, 88, 88, 88}));
+    QCOMPARE(QList<int>(b.begin() + 15, b.begin() + 31),
              (QList<int>{43, 52, 52, 49, 50, 51, 52, 53, 54, 55, 56, 57, 48, 49, 50, 51}));
 
     doc.simPin = QStringLiteral("123456789");                  // only 8 places
-    QCOMPARE(parameterBytes(doc)[7], 56);
-    QCOMPARE(encodeParameters(doc).section(QStringLiteral("\r\n"), 8, 8),
-             QStringLiteral("001009208"));
+    b = parameterBytes(doc);
+    QCOMPARE(b[7], 56);
+    QCOMPARE(b[8], 208);
 }
 
 void TestEncoder::registersFollowTheirChecks()
 {
     Document doc = startupDocument();
     doc.checks.fill(Clear);
-    doc.check(8) = Ticked;     // bit 7 of 034
-    doc.check(9) = Ticked;     // bit 0 of 035
+    for (int n : {8, 9, 24, 25, 32})
+        doc.check(n) = Ticked;
     doc.check(10) = Greyed;    // greyed is not a set bit
-    doc.check(24) = Ticked;    // bit 7 of 036
-    doc.check(25) = Ticked;    // bit 0 of 037
-    doc.check(32) = Ticked;    // bit 7 of 037
-    const auto b = parameterBytes(doc);
-    QCOMPARE(b[33], 128);
-    QCOMPARE(b[34], 1);
-    QCOMPARE(b[35], 128);
-    QCOMPARE(b[36], 129);
-
     doc.tempHighAlert = 25.5;
     doc.tempLowAlert = -0.5;
     doc.trackingCounter = 255;
     doc.smsCatchAlertTimer = 1;
     doc.rtcIntervalUnit = 7;
     doc.rtcIntervalCounter = 255;
-    const auto c = parameterBytes(doc);
-    QCOMPARE((QList<int>(c.begin() + 8, c.begin() + 15)), (QList<int>{152, 1, 248, 255, 255, 1, 0}));
-    QCOMPARE(c[31], 7);
-    QCOMPARE(c[32], 255);
+    const auto b = parameterBytes(doc);
+    QCOMPARE(QList<int>(b.begin() + 8, b.begin() + 15), (QList<int>{152, 1, 248, 255, 255, 1, 0}));
+    QCOMPARE(QList<int>(b.begin() + 31, b.end()), (QList<int>{7, 255, 128, 1, 128, 129}));
 }
 
 void TestEncoder::gprsBank()
@@ -142,8 +120,7 @@ void TestEncoder::gprsBank()
         const int code = a < 14 ? separators.at(a).unicode() : 63;
         QCOMPARE(lines[4133 + a], QString::asprintf("065%03d%03d", a, code));
     }
-    for (int i = 0; i < GprsFieldCount; ++i)
-        QCOMPARE(lines[4389 + i], QStringLiteral("GPRS:"));
+    QCOMPARE(lines.mid(4389), QStringList(GprsFieldCount, QStringLiteral("GPRS:")));
 
     // A string of 256 characters or more leaves no "?" in the bank; a
     // character above 127 is stored by its 8-bit code.
@@ -163,8 +140,7 @@ void TestEncoder::unstorableTexts()
     doc.gprs[int(GprsField::Login)] = QStringLiteral("a\rb");
     doc.gprs[int(GprsField::Mode)] = QStringLiteral("a\nb");        // stays in its line
     doc.zoneTexts[4] += QChar(0x3A9);
-    QCOMPARE(unstorableFields(doc),
-             (QStringList{"SimPin", "Login", "Zone05"}));
+    QCOMPARE(unstorableFields(doc), (QStringList{"SimPin", "Login", "Zone05"}));
 }
 
 QTEST_APPLESS_MAIN(TestEncoder)

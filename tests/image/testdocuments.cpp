@@ -7,13 +7,13 @@ namespace kvt::testing {
 
 namespace {
 
-QString randomChars(QRandomGenerator &rng, int length, QList<int> excludedCodes = {})
+QString randomChars(QRandomGenerator &rng, int length, QChar excluded = QChar(0xFFFF))
 {
     QString text;
     while (text.size() < length) {
-        const int code = rng.bounded(256);
-        if (!excludedCodes.contains(code))
-            text += image::charFromCode(code);
+        const QChar c = image::charFromCode(rng.bounded(256));
+        if (c != excluded)
+            text += c;
     }
     return text;
 }
@@ -22,11 +22,20 @@ QString randomDigits(QRandomGenerator &rng, int length)
 {
     QString text;
     for (int i = 0; i < length; ++i)
-        text += QChar('0' + rng.bounded(10));
+        text += QChar(u'0' + rng.bounded(10));
     return text;
 }
 
-// A zone text as a file may bring it: 64 lines of any bank, address and byte.
+QString randomTime(QRandomGenerator &rng)
+{
+    return QString::asprintf("%02d%02d", rng.bounded(24), rng.bounded(60));
+}
+
+zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, char a, char b)
+{
+    return {randomDigits(rng, digits), QLatin1Char(rng.bounded(2) ? a : b)};
+}
+
 QString randomMemoryLines(QRandomGenerator &rng)
 {
     QString text;
@@ -43,30 +52,32 @@ QString randomText(QRandomGenerator &rng, int minLength, int maxLength)
     return randomChars(rng, minLength + rng.bounded(maxLength - minLength + 1));
 }
 
-zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng)
+zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
 {
     zones::ZoneRecord r;
     r.cellIdFlags = rng.bounded(256);
     r.cellId = rng.bounded(4) ? randomChars(rng, 4) : QStringLiteral("~~~~");
     r.gpsFlags = rng.bounded(256);
     r.speedLimit = randomDigits(rng, 3);
-    r.startTime = randomDigits(rng, 4);
-    r.stopTime = randomChars(rng, 4);            // stored by code, digits or not
-    r.topLatitude = {randomDigits(rng, 9), QLatin1Char(rng.bounded(2) ? 'N' : 'S')};
-    r.bottomLatitude = {randomDigits(rng, 9), QLatin1Char(rng.bounded(2) ? 'N' : 'S')};
-    r.leftLongitude = {randomDigits(rng, 10), QLatin1Char(rng.bounded(2) ? 'E' : 'W')};
-    r.rightLongitude = {randomChars(rng, 10), image::charFromCode(rng.bounded(256))};
-    r.alertOptions = zones::alertOptionsFor(static_cast<zones::Area>(rng.bounded(zones::AreaCount)),
+    r.startTime = randomTime(rng);
+    r.stopTime = editorShaped ? randomTime(rng) : randomChars(rng, 4);
+    r.topLatitude = randomCoordinate(rng, 9, 'N', 'S');
+    r.bottomLatitude = randomCoordinate(rng, 9, 'N', 'S');
+    r.leftLongitude = randomCoordinate(rng, 10, 'E', 'W');
+    r.rightLongitude = editorShaped ? randomCoordinate(rng, 10, 'E', 'W')
+                                    : zones::CoordinateLine{randomChars(rng, 10),
+                                                            image::charFromCode(rng.bounded(256))};
+    r.alertOptions = zones::alertOptionsFor(zones::Area(rng.bounded(zones::AreaCount)),
                                             rng.bounded(2));
     return r;
 }
 
-image::Document randomDocument(QRandomGenerator &rng)
+image::Document randomDocument(QRandomGenerator &rng, bool editorShaped)
 {
     using namespace image;
     Document doc;
-    doc.simPin = randomChars(rng, rng.bounded(9), {'X'});
-    doc.isdnRecall = randomChars(rng, rng.bounded(17), {'X'});
+    doc.simPin = randomChars(rng, rng.bounded(9), u'X');
+    doc.isdnRecall = randomChars(rng, rng.bounded(17), u'X');
     // Any word the decoder can meet, so values beyond the editor's steps too.
     doc.tempHighAlert = wordToTemperature(rng.bounded(65536));
     doc.tempLowAlert = wordToTemperature(rng.bounded(65536));
@@ -76,13 +87,12 @@ image::Document randomDocument(QRandomGenerator &rng)
     doc.rtcIntervalCounter = rng.bounded(256);
     for (int &check : doc.checks)
         check = rng.bounded(2);
-    for (QString &text : doc.gprs) {
-        const int length = rng.bounded(8) ? rng.bounded(40) : rng.bounded(300);
-        text = randomChars(rng, length, {'\r'});
-    }
+    for (QString &text : doc.gprs)
+        text = randomChars(rng, rng.bounded(8) ? rng.bounded(40) : rng.bounded(300), u'\r');
     for (int zone = 1; zone <= ZoneCount; ++zone) {
-        doc.zoneTexts[zone - 1] = rng.bounded(8) ? randomZoneRecord(rng).toZoneText(zone)
-                                                 : randomMemoryLines(rng);
+        doc.zoneTexts[zone - 1] = editorShaped || rng.bounded(8)
+                                      ? randomZoneRecord(rng, editorShaped).toZoneText(zone)
+                                      : randomMemoryLines(rng);
     }
     return doc;
 }
