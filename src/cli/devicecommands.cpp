@@ -26,8 +26,6 @@ using programmer::Outcome;
 using programmer::ProgrammingEngine;
 using programmer::SerialSettings;
 
-constexpr int ExitInterrupted = 130;
-
 const QString WriteHelp = QStringLiteral(
     "Usage: kvt write [--port PORT] FILE\n"
     "\n"
@@ -42,7 +40,8 @@ const QString WriteHelp = QStringLiteral(
     "  -h, --help   Show this help.\n"
     "\n"
     "On a terminal a progress bar shows the count. The summary goes to stdout\n"
-    "(exit 0), a failure to stderr (exit 1); Ctrl+C stops cleanly (exit 130).\n");
+    "(exit 0), a failure to stderr (exit 1); Ctrl+C stops cleanly (exit 130,\n"
+    "143 on SIGTERM).\n");
 
 const QString ReadIdHelp = QStringLiteral(
     "Usage: kvt read-id [--port PORT]\n"
@@ -56,7 +55,7 @@ const QString ReadIdHelp = QStringLiteral(
     "  -h, --help   Show this help.\n"
     "\n"
     "The identity goes to stdout (exit 0), a failure to stderr (exit 1);\n"
-    "Ctrl+C stops cleanly (exit 130).\n");
+    "Ctrl+C stops cleanly (exit 130, 143 on SIGTERM).\n");
 
 void printLine(FILE *stream, const QString &text)
 {
@@ -65,9 +64,10 @@ void printLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-// Ctrl+C while a unit is being talked to: the handler only writes a byte
-// to a pipe; the event loop reads it and cancels the operation, so that
-// the port is closed by the engine and not left to the kernel.
+// Ctrl+C or SIGTERM while a unit is being talked to: the handler only
+// writes the signal's number to a pipe; the event loop reads it and cancels
+// the operation, so that the port is closed by the engine and not left to
+// the kernel.
 class Interruption {
 public:
     explicit Interruption(std::function<void()> onInterrupt)
@@ -82,10 +82,12 @@ public:
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                          [this, onInterrupt = std::move(onInterrupt)] {
                              char drained[16];
-                             while (::read(s_pipe[0], drained, sizeof drained) > 0) {
+                             for (ssize_t n; (n = ::read(s_pipe[0], drained, sizeof drained)) > 0;) {
+                                 if (m_signal == 0)
+                                     m_signal = static_cast<unsigned char>(drained[0]);
                              }
-                             if (!m_interrupted) {
-                                 m_interrupted = true;
+                             if (m_signal != 0 && !m_cancelled) {
+                                 m_cancelled = true;
                                  onInterrupt();
                              }
                          });
@@ -115,12 +117,13 @@ public:
     Interruption(const Interruption &) = delete;
     Interruption &operator=(const Interruption &) = delete;
 
-    bool interrupted() const { return m_interrupted; }
+    // The first stop signal received, 0 when none came.
+    int signal() const { return m_signal; }
 
 private:
-    static void onSignal(int)
+    static void onSignal(int number)
     {
-        const char byte = 1;
+        const char byte = static_cast<char>(number);
         if (s_pipe[1] >= 0)
             [[maybe_unused]] const auto written = ::write(s_pipe[1], &byte, 1);
     }
@@ -130,7 +133,8 @@ private:
     struct sigaction m_previousInt {};
     struct sigaction m_previousTerm {};
     bool m_installed = false;
-    bool m_interrupted = false;
+    int m_signal = 0;
+    bool m_cancelled = false;
 };
 
 // "[#########.........]  1234 of 4389 bytes successfully programmed" on
@@ -217,8 +221,7 @@ Parsed parse(const QString &command, QStringList args, const QString &help,
         return result;
     }
     if (parser.isSet(helpOption)) {
-        printResult(help);
-        result.exitStatus = ExitSuccess;
+        result.exitStatus = printResult(help) ? ExitSuccess : ExitFailure;
         return result;
     }
     result.port = parser.value(portOption);
@@ -266,18 +269,19 @@ int runOperation(const std::function<void(ProgrammingEngine &)> &start, bool wri
     switch (outcome.kind) {
     case Outcome::Programmed:
     case Outcome::Identified:
-        printLine(stdout, outcome.text);
-        return ExitSuccess;
+        return printResult(outcome.text + QLatin1Char('\n')) ? ExitSuccess : ExitFailure;
     case Outcome::EndedSilently:
         // The file had no GPRS line: every memory line went out, no summary.
-        printLine(stdout, QStringLiteral("%1 of %2 bytes successfully programmed")
-                              .arg(outcome.bytesProgrammed)
-                              .arg(outcome.memoryLineCount));
-        return ExitSuccess;
+        return printResult(QStringLiteral("%1 of %2 bytes successfully programmed\n")
+                               .arg(outcome.bytesProgrammed)
+                               .arg(outcome.memoryLineCount))
+            ? ExitSuccess
+            : ExitFailure;
     case Outcome::Cancelled:
         printLine(stderr, write ? QStringLiteral("Interrupted, programming aborted...")
                                 : QStringLiteral("Interrupted, Reading aborted..."));
-        return interruption.interrupted() ? ExitInterrupted : ExitFailure;
+        // As a shell reports a command ended by the signal.
+        return interruption.signal() != 0 ? 128 + interruption.signal() : ExitFailure;
     default:
         printLine(stderr, outcome.text);
         return ExitFailure;
