@@ -7,8 +7,9 @@
 // master never sees a hang-up between two clients.
 //
 // The loop is a plain poll() on the master: one client, one request at a
-// time, and the waits that imitate a slow unit are absolute sleeps on the
-// monotonic clock.
+// time, and the waits that imitate a slow unit run to absolute times on the
+// monotonic clock. Every wait also watches a pipe that the stop signals
+// write to, so a signal that comes just before a wait still ends it.
 
 #include "image/charset.h"
 
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -37,8 +39,17 @@ namespace kvt::sim {
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+int stopPipe[2] = {-1, -1};
 
-void onStopSignal(int) { stopRequested = 1; }
+void onStopSignal(int)
+{
+    stopRequested = 1;
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(stopPipe[1], &byte, 1);
+}
+
+// The longest reply delay taken: a minute is far beyond any time-out.
+constexpr long MaxDelayMs = 60000;
 
 struct Options {
     QByteArray identifier = "KVT00001";
@@ -70,18 +81,37 @@ long long nowNs()
     return ts.tv_sec * 1000000000LL + ts.tv_nsec;
 }
 
+// Waits for `fd` to become readable, until the monotonic time `deadlineNs`
+// (forever when negative). 1: readable, 0: the deadline passed, -1: a stop
+// signal came or the wait failed.
+int waitFor(int fd, long long deadlineNs)
+{
+    while (!stopRequested) {
+        pollfd fds[2] = {{stopPipe[0], POLLIN, 0}, {fd, POLLIN, 0}};
+        timespec timeout{};
+        if (deadlineNs >= 0) {
+            const long long left = std::max(deadlineNs - nowNs(), 0LL);
+            timeout = {static_cast<time_t>(left / 1000000000LL), static_cast<long>(left % 1000000000LL)};
+        }
+        const int n = ::ppoll(fds, fd >= 0 ? 2 : 1, deadlineNs >= 0 ? &timeout : nullptr, nullptr);
+        if (n < 0 && errno != EINTR) {
+            std::perror("kvt-unit-sim: poll");
+            return -1;
+        }
+        if (n > 0 && fds[0].revents != 0)
+            return -1;
+        if (n > 0)
+            return 1;
+        if (n == 0 && nowNs() >= deadlineNs)
+            return 0;
+    }
+    return -1;
+}
+
 // Sleeps until the monotonic time `ns`; false when a stop signal came.
 bool sleepUntil(long long ns)
 {
-    timespec ts{static_cast<time_t>(ns / 1000000000LL), static_cast<long>(ns % 1000000000LL)};
-    while (!stopRequested) {
-        const int rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
-        if (rc == 0)
-            return true;
-        if (rc != EINTR)
-            return true;
-    }
-    return false;
+    return waitFor(-1, ns) == 0;
 }
 
 class UnitSimulator {
@@ -145,17 +175,10 @@ public:
     {
         QByteArray pending;
         long long pendingSince = 0;
-        while (!stopRequested) {
-            pollfd pfd{m_master, POLLIN, 0};
-            const int n = ::poll(&pfd, 1, m_hangupDue ? HangupGraceMs : -1);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                std::perror("kvt-unit-sim: poll");
-                return;
-            }
-            if (n == 0)
-                return;   // the hang-up is due and the client is idle
+        while (true) {
+            const int n = waitFor(m_master, m_hangupDue ? nowNs() + HangupGraceMs * 1000000LL : -1);
+            if (n <= 0)
+                return;   // stopped, or the hang-up is due and the client is idle
             char buffer[512];
             const ssize_t got = ::read(m_master, buffer, sizeof buffer);
             if (got < 0) {
@@ -371,7 +394,7 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("Manufacturing month and year, 4 characters, e.g. 0607 (addresses 35-38)."),
         QStringLiteral("text"));
     const QCommandLineOption delay(QStringLiteral("delay"),
-        QStringLiteral("Wait this long before each reply."), QStringLiteral("ms"));
+        QStringLiteral("Wait this long before each reply, up to 60000."), QStringLiteral("ms"));
     const QCommandLineOption paced(QStringLiteral("paced"),
         QStringLiteral("Behave like a 9600-baud line: ten bit times per byte, both directions."));
     const QCommandLineOption silentAfter(QStringLiteral("silent-after"),
@@ -414,14 +437,19 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         }
         out = *value;
     };
-    auto count = [&](const QCommandLineOption &option, long minimum) -> std::optional<long> {
+    auto count = [&](const QCommandLineOption &option, long minimum,
+                     long maximum = LONG_MAX) -> std::optional<long> {
         if (!parser.isSet(option))
             return std::nullopt;
         bool isNumber = false;
         const long n = parser.value(option).toLong(&isNumber);
-        if (!isNumber || n < minimum) {
-            std::fprintf(stderr, "kvt-unit-sim: --%s needs a number from %ld\n",
-                         qPrintable(option.names().first()), minimum);
+        if (!isNumber || n < minimum || n > maximum) {
+            if (maximum == LONG_MAX)
+                std::fprintf(stderr, "kvt-unit-sim: --%s needs a number from %ld\n",
+                             qPrintable(option.names().first()), minimum);
+            else
+                std::fprintf(stderr, "kvt-unit-sim: --%s needs a number from %ld to %ld\n",
+                             qPrintable(option.names().first()), minimum, maximum);
             ok = false;
             return std::nullopt;
         }
@@ -434,7 +462,7 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     o.linkPath = parser.value(link);
     o.savePath = parser.value(save);
     o.logPath = parser.value(log);
-    o.delayMs = static_cast<int>(count(delay, 0).value_or(0));
+    o.delayMs = static_cast<int>(count(delay, 0, MaxDelayMs).value_or(0));
     o.paced = parser.isSet(paced);
     o.silentAfter = count(silentAfter, 0);
     o.wrongEchoAt = count(wrongEchoAt, 1);
@@ -458,6 +486,14 @@ int main(int argc, char *argv[])
     if (!options)
         return 2;
 
+    if (::pipe(stopPipe) != 0) {
+        std::perror("kvt-unit-sim: pipe");
+        return 1;
+    }
+    for (int fd : stopPipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
     struct sigaction action{};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);

@@ -1,12 +1,11 @@
-// kvt-unit-sim on its own: the line it serves, its memory, its link and
-// its pacing, seen through plain reads and writes on the device.
+// kvt-unit-sim on its own: the line it serves, its memory, its link, its
+// pacing and its stop signals, seen through plain reads and writes.
 
 #include "simunit.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -24,50 +23,34 @@ public:
     explicit Line(const QString &device)
         : m_fd(::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY))
     {
-        if (m_fd >= 0) {
-            termios tio{};
-            tcgetattr(m_fd, &tio);
-            cfmakeraw(&tio);
-            tcsetattr(m_fd, TCSANOW, &tio);
-        }
+        termios tio{};
+        tcgetattr(m_fd, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(m_fd, TCSANOW, &tio);
     }
-    ~Line()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool isOpen() const { return m_fd >= 0; }
+    ~Line() { ::close(m_fd); }
 
-    void send(const QByteArray &bytes) { QCOMPARE(::write(m_fd, bytes.constData(), bytes.size()), bytes.size()); }
-
-    // What arrives within `ms`, after a first byte has come.
-    QByteArray reply(int ms = 1000)
+    // Sends a request and returns what arrives within a second (after a
+    // first byte, a moment more for a second one).
+    QByteArray ask(char kind, int bank, int address, int value = -1, const QByteArray &before = {})
     {
-        QByteArray got;
+        QByteArray bytes = before + kind + char(bank) + char(address);
+        if (value >= 0)
+            bytes += char(value);
+        if (::write(m_fd, bytes.constData(), bytes.size()) != bytes.size())
+            return "<not sent>";
         pollfd pfd{m_fd, POLLIN, 0};
-        if (::poll(&pfd, 1, ms) <= 0)
-            return got;
+        if (::poll(&pfd, 1, 1000) <= 0)
+            return {};
         QTest::qSleep(5);
         char buffer[64];
         const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (n > 0)
-            got.append(buffer, n);
-        return got;
+        return n > 0 ? QByteArray(buffer, n) : QByteArray();
     }
 
 private:
     int m_fd;
 };
-
-QByteArray request(char kind, int bank, int address, int value = -1)
-{
-    QByteArray bytes{1, kind};
-    bytes += char(bank);
-    bytes += char(address);
-    if (value >= 0)
-        bytes += char(value);
-    return bytes;
-}
 
 } // namespace
 
@@ -76,6 +59,7 @@ class UnitSimTest : public QObject {
 
 private slots:
     void answersAndKeepsItsMemory();
+    void stopSignalEndsADelayedReply();
     void pacedLineTakesTenBitsAByte();
     void linksTheDeviceWhileItRuns();
     void refusesBadOptions_data();
@@ -87,22 +71,14 @@ void UnitSimTest::answersAndKeepsItsMemory()
     SimUnit sim;
     QVERIFY(sim.start({"--identifier", QStringLiteral("ABCDEFG\u20ac")}));
     Line line(sim.device());
-    QVERIFY(line.isOpen());
-
-    line.send(request('W', 1, 5, 65));
-    QCOMPARE(line.reply(), QByteArray("A"));
+    QCOMPARE(line.ask('W', 1, 5, 65), QByteArray("A"));
     // Bytes that start no request are skipped.
-    line.send("xyz" + request('W', 1, 3, 0));
-    QCOMPARE(line.reply(), QByteArray(1, '\0'));
-    line.send(request('W', 1, 5, 66));
-    QCOMPARE(line.reply(), QByteArray("B"));
-    line.send(request('R', 0, 10));
-    QCOMPARE(line.reply(), QByteArray("A"));
+    QCOMPARE(line.ask('W', 1, 3, 0, "xyz"), QByteArray(1, '\0'));
+    QCOMPARE(line.ask('W', 1, 5, 66), QByteArray("B"));
+    QCOMPARE(line.ask('R', 0, 10), QByteArray("A"));
     // The identity is kept in the unit's 8-bit set: the euro sign is 0x80.
-    line.send(request('R', 0, 17));
-    QCOMPARE(line.reply(), QByteArray("\x80"));
-    line.send(request('R', 2, 9));
-    QCOMPARE(line.reply(), QByteArray("\xFF"));
+    QCOMPARE(line.ask('R', 0, 17), QByteArray("\x80"));
+    QCOMPARE(line.ask('R', 2, 9), QByteArray("\xFF"));
 
     QCOMPARE(sim.requests(), QStringList({"W 001 005 065", "W 001 003 000", "W 001 005 066",
                                           "R 000 010", "R 000 017", "R 002 009"}));
@@ -113,6 +89,20 @@ void UnitSimTest::answersAndKeepsItsMemory()
     QCOMPARE(sim.savedMemory(), QByteArray("001005066\r\n001003000\r\n"));
 }
 
+void UnitSimTest::stopSignalEndsADelayedReply()
+{
+    SimUnit sim;
+    QVERIFY(sim.start({"--delay", "60000"}));
+    Line line(sim.device());
+    QCOMPARE(line.ask('W', 3, 7, 9), QByteArray());   // stored, its echo 60 s away
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(sim.stop());
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(sim.process().exitCode(), 0);
+    QCOMPARE(sim.savedMemory(), QByteArray("003007009\r\n"));
+}
+
 void UnitSimTest::pacedLineTakesTenBitsAByte()
 {
     constexpr int Requests = 40;
@@ -121,10 +111,8 @@ void UnitSimTest::pacedLineTakesTenBitsAByte()
     Line line(sim.device());
     QElapsedTimer clock;
     clock.start();
-    for (int i = 0; i < Requests; ++i) {
-        line.send(request('W', 2, i, i));
-        QCOMPARE(line.reply(), QByteArray(1, char(i)));
-    }
+    for (int i = 0; i < Requests; ++i)
+        QCOMPARE(line.ask('W', 2, i, i), QByteArray(1, char(i)));
     // Four request bytes, one reply byte, ten bits each at 9600 baud, and
     // the delay: 6.2 ms a request at least.
     const double perRequest = double(clock.nsecsElapsed()) / 1e6 / Requests;
@@ -135,29 +123,22 @@ void UnitSimTest::linksTheDeviceWhileItRuns()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath("com1");
-    {
-        SimUnit sim;
-        QVERIFY(sim.start({"--link", link}));
-        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
-        QVERIFY(sim.stop());
-        QVERIFY(!QFileInfo(link).isSymLink());
-    }
-    // A link left behind is replaced, anything else is left alone.
+    // A link left behind is replaced; the link goes when the simulator ends.
     QVERIFY(QFile::link("/dev/null", link));
-    {
-        SimUnit sim;
-        QVERIFY(sim.start({"--link", link}));
-        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
-    }
-    QFile plain(dir.filePath("com2"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
     SimUnit sim;
-    QVERIFY(!sim.start({"--link", plain.fileName()}));
-    sim.process().waitForFinished(5000);
-    QCOMPARE(sim.process().state(), QProcess::NotRunning);
-    QCOMPARE(sim.process().exitCode(), 1);
-    QVERIFY(QFileInfo(plain.fileName()).isFile());
+    QVERIFY(sim.start({"--link", link}));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
+    QVERIFY(sim.stop());
+    QVERIFY(!QFileInfo(link).isSymLink());
+
+    // Anything else is left alone and the simulator refuses to start.
+    writeFile(link, "plain");
+    SimUnit refused;
+    QVERIFY(!refused.start({"--link", link}));
+    refused.process().waitForFinished(5000);
+    QCOMPARE(refused.process().state(), QProcess::NotRunning);
+    QCOMPARE(refused.process().exitCode(), 1);
+    QCOMPARE(readFile(link), QByteArray("plain"));
 }
 
 void UnitSimTest::refusesBadOptions_data()
@@ -167,6 +148,8 @@ void UnitSimTest::refusesBadOptions_data()
     QTest::newRow("identifier outside the 8-bit set")
         << QStringList{"--identifier", QStringLiteral("ABCDEFG\u03a9")};
     QTest::newRow("request 0") << QStringList{"--wrong-echo-at", "0"};
+    QTest::newRow("delay over a minute") << QStringList{"--delay", "60001"};
+    QTest::newRow("delay beyond an int") << QStringList{"--delay", "4294967296"};
     QTest::newRow("unknown option") << QStringList{"--baud", "19200"};
     QTest::newRow("argument") << QStringList{"/dev/ttyS0"};
 }
