@@ -19,11 +19,7 @@ using kvt::zones::ZoneRecord;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+struct Run { int exitCode = -1; QByteArray out; QString err; };
 
 Run runKvt(const QStringList &args, const QString &stdinFile = {}, const QString &stdoutFile = {})
 {
@@ -33,13 +29,10 @@ Run runKvt(const QStringList &args, const QString &stdinFile = {}, const QString
     if (!stdoutFile.isEmpty())
         process.setStandardOutputFile(stdoutFile);
     process.start(QStringLiteral(KVT_BIN), args);
-    Run run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 QByteArray fileBytes(const QString &path)
@@ -51,8 +44,7 @@ QByteArray fileBytes(const QString &path)
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
 }
 
 QByteArray imageBytes(const Document &doc)
@@ -63,7 +55,7 @@ QByteArray imageBytes(const Document &doc)
 // A "Zones" array: the given zone objects, then empty ones up to 64.
 QByteArray zones(const QByteArray &first)
 {
-    return "{\"Zones\": [" + first + QByteArray(",{}").repeated(64 - 1 - first.count("},{")) + "]}";
+    return "{\"Zones\": [" + first + QByteArray(",{}").repeated(63 - first.count("},{")) + "]}";
 }
 
 } // namespace
@@ -78,7 +70,44 @@ class TestCliImage : public QObject {
         writeBytes(path(name), imageBytes(doc));
         return path(name);
     }
-    Document editedDocument() const
+
+private slots:
+    void initTestCase() { QVERIFY(QFile::exists(QStringLiteral(KVT_BIN)) && m_dir.isValid()); }
+
+    void newWritesTheStartupImage()
+    {
+        const QString file = path(QStringLiteral("new.kvt"));
+        writeBytes(file, "old content that must go\r\n");
+        const Run run = runKvt({"new", file});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.isEmpty() && run.err.isEmpty());
+        QCOMPARE(fileBytes(file), imageBytes(startupDocument()));
+
+        const Run failed = runKvt({"new", path(QStringLiteral("no/such/x.kvt"))});
+        QCOMPARE(failed.exitCode, 1);
+        QVERIFY(failed.out.isEmpty() && failed.err.contains(SaveFailedText));
+    }
+
+    // check and show accept what the configurator loads; a line the line
+    // check refuses and a file that ends before its GPRS lines are refused.
+    void checkAndShowVerdicts()
+    {
+        const QByteArray good = imageBytes(startupDocument());
+        const QString file = path(QStringLiteral("check.kvt"));
+        for (const QByteArray &bytes : {good, QByteArray(good).replace("\r\n", "\n"), good.left(good.indexOf("065000"))}) {
+            writeBytes(file, bytes);
+            for (const char *command : {"check", "show"}) {
+                const Run run = runKvt({command, file});
+                QCOMPARE(run.exitCode, bytes == good ? 0 : 1);
+                QVERIFY2(bytes == good || (run.out.isEmpty() && run.err.contains(InvalidFileText)), qPrintable(run.err));
+            }
+        }
+        const Run missing = runKvt({"check", path(QStringLiteral("missing.kvt"))});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.err.contains(UnreadableFileText));
+    }
+
+    void showOfAnEditedDocument()
     {
         Document doc = startupDocument();
         doc.simPin = QStringLiteral("12é4");
@@ -92,68 +121,12 @@ class TestCliImage : public QObject {
         doc.check(17) = Ticked;
         doc.check(26) = Ticked;
         doc.gprsText(GprsField::Apn) = QStringLiteral("\"apn,é;\"");
-        ZoneRecord zone;
-        zone.cellId = QStringLiteral("1A2B");
-        zone.cellIdFlags = 3;
-        zone.speedLimit = QStringLiteral("080");
-        zone.topLatitude = {QStringLiteral("461234567"), u'N'};
-        zone.alertOptions = kvt::zones::alertOptionsFor(kvt::zones::Area::NorthEast, true);
-        doc.zoneTexts[1] = zone.toZoneText(2);
-        return doc;
-    }
-
-private slots:
-    void initTestCase() { QVERIFY(QFile::exists(QStringLiteral(KVT_BIN)) && m_dir.isValid()); }
-
-    void newWritesTheStartupImage()
-    {
-        const QString file = path(QStringLiteral("new.kvt"));
-        writeBytes(file, "old content that must go\r\n");
-        const Run run = runKvt({QStringLiteral("new"), file});
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.isEmpty() && run.err.isEmpty());
-        QCOMPARE(fileBytes(file), imageBytes(startupDocument()));
-
-        const Run failed = runKvt({QStringLiteral("new"), path(QStringLiteral("no/such/x.kvt"))});
-        QCOMPARE(failed.exitCode, 1);
-        QVERIFY(failed.out.isEmpty());
-        QVERIFY(failed.err.contains(SaveFailedText));
-    }
-
-    void checkAndShowVerdicts_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("exitCode");
-        const QByteArray good = imageBytes(startupDocument());
-        QTest::newRow("saved by the encoder") << good << 0;
-        QTest::newRow("LF line ends") << QByteArray(good).replace("\r\n", "\n") << 1;
-        QTest::newRow("ends before the GPRS lines") << good.left(good.indexOf("065000")) << 1;
-        QTest::newRow("empty") << QByteArray() << 1;
-    }
-
-    void checkAndShowVerdicts()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, exitCode);
-        const QString file = path(QStringLiteral("check.kvt"));
-        writeBytes(file, bytes);
-        for (const QString &command : {QStringLiteral("check"), QStringLiteral("show")}) {
-            const Run run = runKvt({command, file});
-            QCOMPARE(run.exitCode, exitCode);
-            if (exitCode != 0) {
-                QVERIFY(run.out.isEmpty());
-                QVERIFY2(run.err.contains(InvalidFileText), qPrintable(run.err));
-            }
-        }
-        const Run missing = runKvt({QStringLiteral("check"), path(QStringLiteral("missing.kvt"))});
-        QCOMPARE(missing.exitCode, 1);
-        QVERIFY(missing.err.contains(UnreadableFileText));
-    }
-
-    void showJson()
-    {
-        const Document doc = editedDocument();
-        const Run run = runKvt({QStringLiteral("show"), QStringLiteral("--json"), saved(QStringLiteral("edited.kvt"), doc)});
+        doc.zoneTexts[1] = ZoneRecord{.cellIdFlags = 3, .cellId = "1A2B", .speedLimit = "080",
+                                      .topLatitude = {"461234567", u'N'},
+                                      .alertOptions = kvt::zones::alertOptionsFor(kvt::zones::Area::NorthEast, true)}
+                               .toZoneText(2);
+        const QString file = saved(QStringLiteral("edited.kvt"), doc);
+        const Run run = runKvt({"show", "--json", file});
         QCOMPARE(run.exitCode, 0);
         const QJsonObject json = QJsonDocument::fromJson(run.out).object();
 
@@ -185,23 +158,15 @@ private slots:
         QCOMPARE(json.keys(), expected.keys());
         for (const QString &key : expected.keys())
             QVERIFY2(json[key] == expected[key], qPrintable(key));
-    }
 
-    void showTextReadsLikeTheWindows()
-    {
-        const Run run = runKvt({QStringLiteral("show"), saved(QStringLiteral("edited.kvt"), editedDocument())});
-        QCOMPARE(run.exitCode, 0);
-        const QString text = QString::fromUtf8(run.out);
-        for (const char *line : {"SIM Card PIN:", "12é4", "THA:", "+25.5°C", "TLA:", "-0.5°C",
-                                 "Tracking counter:", "5 SMS", "180 seconds", "RTC Interval unit:",
-                                 "Hour", "[ ] Battery ID notification on product startup",
-                                 "[ ] Battery change ID notification on product startup",
-                                 "[x] Store GPS UTC time", "LOG memory configuration (4088)",
-                                 "Formatted string (255 characters max):",
-                                 "Zone 02: Cell-ID 1A2B", "speed limit 080 knots (Alert)",
-                                 "top 4612,34567N", "no alert if North/East"}) {
-            QVERIFY2(text.contains(QString::fromUtf8(line)), line);
-        }
+        // The text form reads like the windows.
+        const QString text = QString::fromUtf8(runKvt({"show", file}).out);
+        for (const char *shown : {"12é4", "+25.5°C", "-0.5°C", "5 SMS", "180 seconds", "Hour",
+                                  "[ ] Battery ID notification on product startup",
+                                  "[x] Store GPS UTC time", "LOG memory configuration (4088)",
+                                  "Formatted string (255 characters max):", "Zone 02: Cell-ID 1A2B",
+                                  "speed limit 080 knots (Alert)", "top 4612,34567N", "no alert if North/East"})
+            QVERIFY2(text.contains(QString::fromUtf8(shown)), shown);
     }
 
     // Control characters of a file's texts neither break the lines of the
@@ -211,10 +176,8 @@ private slots:
         Document doc = startupDocument();
         doc.simPin = QStringLiteral("1\r\n2");
         doc.gprsText(GprsField::Apn) = QStringLiteral("a\x1b[2Jb\x7f");
-        ZoneRecord zone;
-        zone.cellId = QString(QChar(0)) + QChar(0x81) + QStringLiteral("AB");
-        doc.zoneTexts[0] = zone.toZoneText(1);
-        const Run run = runKvt({QStringLiteral("show"), saved(QStringLiteral("controls.kvt"), doc)});
+        doc.zoneTexts[0] = ZoneRecord{.cellId = QString(QChar(0)) + QChar(0x81) + QStringLiteral("AB")}.toZoneText(1);
+        const Run run = runKvt({"show", saved(QStringLiteral("controls.kvt"), doc)});
         QCOMPARE(run.exitCode, 0);
         const QString text = QString::fromUtf8(run.out);
         for (const QChar c : text)
@@ -223,7 +186,7 @@ private slots:
         QVERIFY(text.contains(QStringLiteral(u"SIM Card PIN:") + QString(26, u' ') + QStringLiteral(u"1\u240D\u240A2\n")));
         QVERIFY(text.contains(QStringLiteral(u"a\u241B[2Jb\u2421\n")));
         QVERIFY(text.contains(QStringLiteral(u"Zone 01: Cell-ID \u2400\uFFFDAB,")));
-        QCOMPARE(text.count(u'\n'), runKvt({QStringLiteral("show"), saved(QStringLiteral("plain.kvt"), startupDocument())}).out.count('\n'));
+        QCOMPARE(text.count(u'\n'), runKvt({"show", saved(QStringLiteral("plain.kvt"), startupDocument())}).out.count('\n'));
     }
 
     // show --json then build gives back the file byte for byte.
@@ -236,12 +199,11 @@ private slots:
         for (int i = 0; i < 12; ++i) {
             const QString original = saved(QStringLiteral("random.kvt"), kvt::testing::randomDocument(rng, true));
             QFile::remove(rebuilt);
-            const Run show = runKvt({QStringLiteral("show"), QStringLiteral("--json"), original});
+            const Run show = runKvt({"show", "--json", original});
             QCOMPARE(show.exitCode, 0);
             writeBytes(json, show.out);
             // Half of the documents travel through standard input.
-            const Run build = i % 2 ? runKvt({QStringLiteral("build"), json, rebuilt})
-                                    : runKvt({QStringLiteral("build"), QStringLiteral("-"), rebuilt}, json);
+            const Run build = i % 2 ? runKvt({"build", json, rebuilt}) : runKvt({"build", "-", rebuilt}, json);
             QVERIFY2(build.exitCode == 0, qPrintable(build.err));
             QVERIFY2(fileBytes(rebuilt) == fileBytes(original),
                      qPrintable(QStringLiteral("seed %1, document %2").arg(seed).arg(i)));
@@ -254,18 +216,14 @@ private slots:
         const QString out = path(QStringLiteral("partial.kvt"));
         writeBytes(json, "{\"TrackingCounter\": 7, \"GprsFormat\": \"ignored\", \"Gprs\": {\"Apn\": \"\\\"m2m\\\"\"},"
                          + zones("{\"CellId\": \"AB12\", \"SpeedLimit\": 80, \"TopLatitude\": \"123456789S\"}").mid(1));
-        const Run run = runKvt({QStringLiteral("build"), json, out});
-        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-        QVERIFY(run.out.isEmpty());
+        const Run run = runKvt({"build", json, out});
+        QVERIFY2(run.exitCode == 0 && run.out.isEmpty(), qPrintable(run.err));
 
         Document expected = startupDocument();
         expected.trackingCounter = 7;
         expected.gprsText(GprsField::Apn) = QStringLiteral("\"m2m\"");
-        ZoneRecord zone;
-        zone.cellId = QStringLiteral("AB12");
-        zone.speedLimit = QStringLiteral("080");
-        zone.topLatitude = {QStringLiteral("123456789"), u'S'};
-        expected.zoneTexts[0] = zone.toZoneText(1);
+        expected.zoneTexts[0] = ZoneRecord{.cellId = "AB12", .speedLimit = "080", .topLatitude = {"123456789", u'S'}}
+                                    .toZoneText(1);
         QCOMPARE(fileBytes(out), imageBytes(expected));
     }
 
@@ -273,23 +231,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("named");
-        QTest::newRow("Omega in a GPRS box") << QByteArray("{\"Gprs\": {\"Apn\": \"apn Ω\"}}") << "Gprs.Apn";
         QTest::newRow("emoji in a Cell-ID") << zones("{\"CellId\": \"1😀\"}") << "Zones[0].CellId";
         QTest::newRow("PIN too long") << QByteArray("{\"SimPin\": \"123456789\"}") << "SimPin";
         QTest::newRow("number as text") << QByteArray("{\"TrackingCounter\": \"five\"}") << "TrackingCounter";
-        QTest::newRow("counter above a byte") << QByteArray("{\"RtcIntervalCounter\": 256}") << "RtcIntervalCounter";
         QTest::newRow("half a count") << QByteArray("{\"SmsCatchAlertTimer\": 1.5}") << "SmsCatchAlertTimer";
-        QTest::newRow("threshold past the word") << QByteArray("{\"TempHighAlert\": 130}") << "TempHighAlert";
         QTest::newRow("threshold between sixteenths") << QByteArray("{\"TempLowAlert\": 0.01}") << "TempLowAlert";
         QTest::newRow("greyed check") << QByteArray("{\"Checks\": [2" + QByteArray(",0").repeated(31) + "]}") << "Checks[0]";
-        QTest::newRow("31 checks") << QByteArray("{\"Checks\": [0" + QByteArray(",0").repeated(30) + "]}") << "Checks";
         QTest::newRow("misspelt key") << QByteArray("{\"SimPIN\": \"1234\"}") << "SimPIN";
         QTest::newRow("carriage return in GPRS") << QByteArray("{\"Gprs\": {\"Mode\": \"0\\r1\"}}") << "Gprs.Mode";
         QTest::newRow("63 zones") << zones("{}").replace(",{}]", "]") << "Zones";
         QTest::newRow("hour 24") << zones("{\"StartTime\": \"2400\"}") << "Zones[0].StartTime";
         QTest::newRow("longitude hemisphere on a latitude") << zones("{},{\"TopLatitude\": \"000000000E\"}") << "Zones[1].TopLatitude";
         QTest::newRow("not JSON") << QByteArray("{\"SimPin\": ") << "not valid JSON";
-        QTest::newRow("an array") << QByteArray("[]") << "JSON object";
     }
 
     void buildRefuses()
@@ -300,32 +253,29 @@ private slots:
         const QString out = path(QStringLiteral("kept.kvt"));
         writeBytes(in, json);
         writeBytes(out, "kept\r\n");
-        const Run run = runKvt({QStringLiteral("build"), in, out});
+        const Run run = runKvt({"build", in, out});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY2(run.err.contains(named), qPrintable(run.err));
+        QVERIFY2(run.out.isEmpty() && run.err.contains(named), qPrintable(run.err));
         QCOMPARE(fileBytes(out), QByteArray("kept\r\n"));
     }
 
-    void usageErrors_data()
+    // Help and version on standard output with status 0; wrong usage gives
+    // status 2 and a "kvt: " message on standard error only.
+    void usageConventions()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("no command") << QStringList();
-        QTest::newRow("unknown command") << QStringList{"frobnicate"};
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"};
-        QTest::newRow("unknown command option") << QStringList{"show", "--xml", "a.kvt"};
-        QTest::newRow("missing FILE") << QStringList{"show", "--json"};
-        QTest::newRow("missing OUT") << QStringList{"build", "a.json"};
-        QTest::newRow("extra argument") << QStringList{"check", "a.kvt", "b.kvt"};
-    }
+        const Run help = runKvt({"--help"}), showHelp = runKvt({"show", "--help"}), version = runKvt({"--version"});
+        QCOMPARE((QList<int>{help.exitCode, showHelp.exitCode, version.exitCode}), (QList<int>{0, 0, 0}));
+        for (const char *usage : {"new FILE", "check FILE", "show [--json] FILE", "build JSON OUT", "write", "read-id"})
+            QVERIFY2(help.out.contains(usage), usage);
+        QVERIFY(showHelp.out.contains("--json"));
+        QVERIFY(version.out.startsWith("kvt 1."));
 
-    void usageErrors()
-    {
-        QFETCH(QStringList, args);
-        const Run run = runKvt(args);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY(run.err.startsWith(QStringLiteral("kvt: ")));
+        for (const QStringList &args : QList<QStringList>{{}, {"frobnicate"}, {"show", "--xml", "a.kvt"},
+                                                          {"build", "a.json"}, {"check", "a.kvt", "b.kvt"}}) {
+            const Run run = runKvt(args);
+            QCOMPARE(run.exitCode, 2);
+            QVERIFY2(run.out.isEmpty() && run.err.startsWith(QStringLiteral("kvt: ")), qPrintable(args.join(' ')));
+        }
     }
 
     // A result that cannot be written is a failure, not a success.
@@ -334,28 +284,12 @@ private slots:
         if (!QFile::exists(QStringLiteral("/dev/full")))
             QSKIP("needs /dev/full");
         const QString file = saved(QStringLiteral("full.kvt"), startupDocument());
-        const QList<QStringList> commands = {{"show", file}, {"show", "--json", file},
-                                             {"--help"}, {"show", "--help"}, {"--version"}};
-        for (const QStringList &args : commands) {
+        for (const QStringList &args : QList<QStringList>{{"show", file}, {"show", "--json", file},
+                                                          {"--help"}, {"show", "--help"}, {"--version"}}) {
             const Run run = runKvt(args, QString(), QStringLiteral("/dev/full"));
             QCOMPARE(run.exitCode, 1);
             QVERIFY2(run.err.contains(QStringLiteral("standard output")), qPrintable(run.err));
         }
-    }
-
-    void helpAndVersion()
-    {
-        const Run help = runKvt({QStringLiteral("--help")});
-        QCOMPARE(help.exitCode, 0);
-        for (const char *command : {"new FILE", "check FILE", "show [--json] FILE", "build JSON OUT",
-                                    "write", "read-id"})
-            QVERIFY2(help.out.contains(command), command);
-        const Run show = runKvt({QStringLiteral("show"), QStringLiteral("--help")});
-        QCOMPARE(show.exitCode, 0);
-        QVERIFY(show.out.contains("--json"));
-        const Run version = runKvt({QStringLiteral("--version")});
-        QCOMPARE(version.exitCode, 0);
-        QVERIFY(version.out.startsWith("kvt 1."));
     }
 };
 

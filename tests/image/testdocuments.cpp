@@ -21,7 +21,7 @@ QString randomChars(QRandomGenerator &rng, int length, QChar excluded = QChar(0x
 QString randomDigits(QRandomGenerator &rng, int length)
 {
     QString text;
-    for (int i = 0; i < length; ++i)
+    while (text.size() < length)
         text += QChar(u'0' + rng.bounded(10));
     return text;
 }
@@ -31,26 +31,12 @@ QString randomTime(QRandomGenerator &rng)
     return QString::asprintf("%02d%02d", rng.bounded(24), rng.bounded(60));
 }
 
-zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, char a, char b)
+zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, const char *hemispheres)
 {
-    return {randomDigits(rng, digits), QLatin1Char(rng.bounded(2) ? a : b)};
-}
-
-QString randomMemoryLines(QRandomGenerator &rng)
-{
-    QString text;
-    for (int k = 0; k < 64; ++k)
-        text += QString::asprintf("%03d%03d%03d\r\n", rng.bounded(256), rng.bounded(256),
-                                  rng.bounded(256));
-    return text;
+    return {randomDigits(rng, digits), QLatin1Char(hemispheres[rng.bounded(2)])};
 }
 
 } // namespace
-
-QString randomText(QRandomGenerator &rng, int minLength, int maxLength)
-{
-    return randomChars(rng, minLength + rng.bounded(maxLength - minLength + 1));
-}
 
 zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
 {
@@ -61,14 +47,12 @@ zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
     r.speedLimit = randomDigits(rng, 3);
     r.startTime = randomTime(rng);
     r.stopTime = editorShaped ? randomTime(rng) : randomChars(rng, 4);
-    r.topLatitude = randomCoordinate(rng, 9, 'N', 'S');
-    r.bottomLatitude = randomCoordinate(rng, 9, 'N', 'S');
-    r.leftLongitude = randomCoordinate(rng, 10, 'E', 'W');
-    r.rightLongitude = editorShaped ? randomCoordinate(rng, 10, 'E', 'W')
-                                    : zones::CoordinateLine{randomChars(rng, 10),
-                                                            image::charFromCode(rng.bounded(256))};
-    r.alertOptions = zones::alertOptionsFor(zones::Area(rng.bounded(zones::AreaCount)),
-                                            rng.bounded(2));
+    r.topLatitude = randomCoordinate(rng, 9, "NS");
+    r.bottomLatitude = randomCoordinate(rng, 9, "NS");
+    r.leftLongitude = randomCoordinate(rng, 10, "EW");
+    r.rightLongitude = editorShaped ? randomCoordinate(rng, 10, "EW")
+                                    : zones::CoordinateLine{randomChars(rng, 10), randomChars(rng, 1)[0]};
+    r.alertOptions = zones::alertOptionsFor(zones::Area(rng.bounded(zones::AreaCount)), rng.bounded(2));
     return r;
 }
 
@@ -81,18 +65,21 @@ image::Document randomDocument(QRandomGenerator &rng, bool editorShaped)
     // Any word the decoder can meet, so values beyond the editor's steps too.
     doc.tempHighAlert = wordToTemperature(rng.bounded(65536));
     doc.tempLowAlert = wordToTemperature(rng.bounded(65536));
-    doc.trackingCounter = rng.bounded(256);
-    doc.smsCatchAlertTimer = rng.bounded(256);
-    doc.rtcIntervalUnit = rng.bounded(256);
-    doc.rtcIntervalCounter = rng.bounded(256);
+    for (double *value : {&doc.trackingCounter, &doc.smsCatchAlertTimer, &doc.rtcIntervalUnit,
+                          &doc.rtcIntervalCounter})
+        *value = rng.bounded(256);
     for (int &check : doc.checks)
         check = rng.bounded(2);
     for (QString &text : doc.gprs)
         text = randomChars(rng, rng.bounded(8) ? rng.bounded(40) : rng.bounded(300), u'\r');
     for (int zone = 1; zone <= ZoneCount; ++zone) {
-        doc.zoneTexts[zone - 1] = editorShaped || rng.bounded(8)
-                                      ? randomZoneRecord(rng, editorShaped).toZoneText(zone)
-                                      : randomMemoryLines(rng);
+        QString &text = doc.zoneTexts[zone - 1];
+        if (editorShaped || rng.bounded(8)) {
+            text = randomZoneRecord(rng, editorShaped).toZoneText(zone);
+            continue;
+        }
+        for (int k = 0; k < 64; ++k)   // any bank, address and byte
+            text += QString::asprintf("%03d%03d%03d\r\n", rng.bounded(256), rng.bounded(256), rng.bounded(256));
     }
     return doc;
 }

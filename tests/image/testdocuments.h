@@ -5,15 +5,13 @@
 
 #include <QRandomGenerator>
 
-// Random but storable values for round-trip tests: every text holds only
-// Windows-1252 characters, the PIN and the ISDN number hold no "X" and stay
-// within their places, GPRS texts hold no carriage return. Editor-shaped
-// zones hold only what the zone editor and kvt build store (digits, times of
-// day, hemisphere letters); the others hold any code in their stop time and
-// right longitude, and now and then a zone is any 64 memory lines.
+// Random but storable values for round trips: Windows-1252 text only, no "X"
+// in the PIN and ISDN number, no carriage return in GPRS texts. Editor-shaped
+// zones hold only what the zone editor and kvt build store; the others hold
+// any code in their stop time and right longitude, and a few zones are any
+// 64 memory lines.
 namespace kvt::testing {
 
-QString randomText(QRandomGenerator &rng, int minLength, int maxLength);
 zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped = false);
 image::Document randomDocument(QRandomGenerator &rng, bool editorShaped = false);
 
