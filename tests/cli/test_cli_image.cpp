@@ -88,23 +88,28 @@ private slots:
         QVERIFY(failed.out.isEmpty() && failed.err.contains(SaveFailedText));
     }
 
-    // check and show accept what the configurator loads; a line the line
-    // check refuses and a file that ends before its GPRS lines are refused.
+    // check and show accept what the configurator loads; a line the line check refuses, a file that
+    // ends before its GPRS lines, a missing file and a folder are refused.
     void checkAndShowVerdicts()
     {
         const QByteArray good = imageBytes(startupDocument());
         const QString file = path(QStringLiteral("check.kvt"));
-        for (const QByteArray &bytes : {good, QByteArray(good).replace("\r\n", "\n"), good.left(good.indexOf("065000"))}) {
+        const QByteArray lfOnly = QByteArray(good).replace("\r\n", "\n"), noGprs = good.left(good.indexOf("065000"));
+        for (const QByteArray &bytes : {good, lfOnly, noGprs}) {
             writeBytes(file, bytes);
             for (const char *command : {"check", "show"}) {
                 const Run run = runKvt({command, file});
                 QCOMPARE(run.exitCode, bytes == good ? 0 : 1);
-                QVERIFY2(bytes == good || (run.out.isEmpty() && run.err.contains(InvalidFileText)), qPrintable(run.err));
+                QVERIFY2(bytes == good || (run.out.isEmpty() && run.err.contains(InvalidFileText)),
+                         qPrintable(run.err));
             }
         }
-        const Run missing = runKvt({"check", path(QStringLiteral("missing.kvt"))});
-        QCOMPARE(missing.exitCode, 1);
-        QVERIFY(missing.err.contains(UnreadableFileText));
+        for (const QString &unreadable : {path(QStringLiteral("missing.kvt")), m_dir.path()}) {
+            for (const char *command : {"check", "show"}) {
+                const Run run = runKvt({command, unreadable});
+                QVERIFY2(run.exitCode == 1 && run.err.contains(UnreadableFileText), qPrintable(run.err));
+            }
+        }
     }
 
     void showOfAnEditedDocument()
@@ -141,11 +146,11 @@ private slots:
             {"StartTime", "0900"}, {"StopTime", "1700"}, {"TopLatitude", "000000000N"},
             {"BottomLatitude", "000000000S"}, {"LeftLongitude", "0000000000W"},
             {"RightLongitude", "0000000000E"}, {"AlertOptions", 30}};
-        QJsonObject zone2 = defaultZone;
-        for (const auto &[key, value] : {std::pair<const char *, QJsonValue>{"CellIdFlags", 3},
-                                         {"CellId", "1A2B"}, {"SpeedLimit", "080"},
-                                         {"TopLatitude", "461234567N"}, {"AlertOptions", 44}})
-            zone2.insert(QLatin1String(key), value);
+        const QJsonObject zone2{
+            {"CellIdFlags", 3}, {"CellId", "1A2B"}, {"GpsFlags", 0}, {"SpeedLimit", "080"},
+            {"StartTime", "0900"}, {"StopTime", "1700"}, {"TopLatitude", "461234567N"},
+            {"BottomLatitude", "000000000S"}, {"LeftLongitude", "0000000000W"},
+            {"RightLongitude", "0000000000E"}, {"AlertOptions", 44}};
         QJsonArray zones;
         for (int n = 1; n <= ZoneCount; ++n)
             zones.append(n == 2 ? zone2 : defaultZone);
@@ -159,7 +164,6 @@ private slots:
         for (const QString &key : expected.keys())
             QVERIFY2(json[key] == expected[key], qPrintable(key));
 
-        // The text form reads like the windows.
         const QString text = QString::fromUtf8(runKvt({"show", file}).out);
         for (const char *shown : {"12é4", "+25.5°C", "-0.5°C", "5 SMS", "180 seconds", "Hour",
                                   "[ ] Battery ID notification on product startup",
@@ -183,13 +187,13 @@ private slots:
         for (const QChar c : text)
             QVERIFY2(c == u'\n' || (c >= u' ' && c != u'\x7f' && c.category() != QChar::Other_Control),
                      qPrintable(QString::number(c.unicode(), 16)));
-        QVERIFY(text.contains(QStringLiteral(u"SIM Card PIN:") + QString(26, u' ') + QStringLiteral(u"1\u240D\u240A2\n")));
+        QVERIFY(text.contains(u"SIM Card PIN:"_qs + QString(26, u' ') + u"1\u240D\u240A2\n"_qs));
         QVERIFY(text.contains(QStringLiteral(u"a\u241B[2Jb\u2421\n")));
         QVERIFY(text.contains(QStringLiteral(u"Zone 01: Cell-ID \u2400\uFFFDAB,")));
-        QCOMPARE(text.count(u'\n'), runKvt({"show", saved(QStringLiteral("plain.kvt"), startupDocument())}).out.count('\n'));
+        const Run plain = runKvt({"show", saved(QStringLiteral("plain.kvt"), startupDocument())});
+        QCOMPARE(text.count(u'\n'), plain.out.count('\n'));
     }
 
-    // show --json then build gives back the file byte for byte.
     void showThenBuildGivesTheFileBack()
     {
         const quint32 seed = QRandomGenerator::global()->generate();
@@ -236,12 +240,12 @@ private slots:
         QTest::newRow("number as text") << QByteArray("{\"TrackingCounter\": \"five\"}") << "TrackingCounter";
         QTest::newRow("half a count") << QByteArray("{\"SmsCatchAlertTimer\": 1.5}") << "SmsCatchAlertTimer";
         QTest::newRow("threshold between sixteenths") << QByteArray("{\"TempLowAlert\": 0.01}") << "TempLowAlert";
-        QTest::newRow("greyed check") << QByteArray("{\"Checks\": [2" + QByteArray(",0").repeated(31) + "]}") << "Checks[0]";
+        QTest::newRow("greyed check") << "{\"Checks\": [2" + QByteArray(",0").repeated(31) + "]}" << "Checks[0]";
         QTest::newRow("misspelt key") << QByteArray("{\"SimPIN\": \"1234\"}") << "SimPIN";
         QTest::newRow("carriage return in GPRS") << QByteArray("{\"Gprs\": {\"Mode\": \"0\\r1\"}}") << "Gprs.Mode";
         QTest::newRow("63 zones") << zones("{}").replace(",{}]", "]") << "Zones";
         QTest::newRow("hour 24") << zones("{\"StartTime\": \"2400\"}") << "Zones[0].StartTime";
-        QTest::newRow("longitude hemisphere on a latitude") << zones("{},{\"TopLatitude\": \"000000000E\"}") << "Zones[1].TopLatitude";
+        QTest::newRow("E on a latitude") << zones("{},{\"TopLatitude\": \"000000000E\"}") << "Zones[1].TopLatitude";
         QTest::newRow("not JSON") << QByteArray("{\"SimPin\": ") << "not valid JSON";
     }
 
@@ -278,7 +282,6 @@ private slots:
         }
     }
 
-    // A result that cannot be written is a failure, not a success.
     void unwritableResultFails()
     {
         if (!QFile::exists(QStringLiteral("/dev/full")))

@@ -25,27 +25,16 @@ private slots:
             QCOMPARE(byteToDecimal(decimalToByte(v)), v);
     }
 
-    void temperatureWords_data()
-    {
-        QTest::addColumn<double>("celsius");
-        QTest::addColumn<QString>("bits");
-        QTest::newRow("125") << 125.0 << "0000011111010000";
-        QTest::newRow("25.5") << 25.5 << "0000000110011000";
-        QTest::newRow("0") << 0.0 << "0000000000000000";
-        QTest::newRow("-0.5") << -0.5 << "1111111111111000";
-        QTest::newRow("-55") << -55.0 << "1111110010010000";
-    }
-
     void temperatureWords()
     {
-        QFETCH(double, celsius);
-        QFETCH(QString, bits);
-        QCOMPARE(temperatureToBits(celsius), bits);
-        QCOMPARE(wordToTemperature(wordToDecimal(bits)), celsius);
-    }
-
-    void temperatureDecodingThreshold()
-    {
+        const QList<std::pair<double, QString>> words{{125, "0000011111010000"}, {25.5, "0000000110011000"},
+                                                      {0, "0000000000000000"}, {-0.5, "1111111111111000"},
+                                                      {-55, "1111110010010000"}};
+        for (const auto &[celsius, bits] : words) {
+            QCOMPARE(temperatureToBits(celsius), bits);
+            QCOMPARE(wordToTemperature(wordToDecimal(bits)), celsius);
+        }
+        // The decoding rule keeps its 2048 threshold.
         QCOMPARE(wordToTemperature(2047), 127.9375);
         QCOMPARE(wordToTemperature(2048), -3968.0);
         // A file's -0.0625 must come back negative and show without "+".
@@ -85,8 +74,8 @@ private slots:
         QCOMPARE(composeGprsString(texts), QStringLiteral(",,,,,;,,;,,,,;"));
         for (int i = 0; i < GprsFieldCount; ++i)
             texts[i] = gprsFieldName(static_cast<GprsField>(i));
-        QCOMPARE(composeGprsString(texts), QStringLiteral("Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;"
-                                                          "FtpServer,FtpUsername,FtpPassword,Port,Mode;FtpSubDirectory"));
+        QCOMPARE(composeGprsString(texts), QStringLiteral("Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,"
+                                                          "FtpUsername,FtpPassword,Port,Mode;FtpSubDirectory"));
         texts = {};
         texts[int(GprsField::FtpSubDirectory)] = QString(286, u'd');
         QCOMPARE(composeGprsString(texts), QStringLiteral(",,,,,;,,;,,,,;") + QString(242, u'd'));
