@@ -1,6 +1,7 @@
 #include "app/singleinstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace kvt::app {
@@ -17,11 +18,22 @@ bool SingleInstance::tryLock()
 {
     if (m_lock.isLocked())
         return true;
-    if (m_lock.tryLock(0))
-        return true;
-    if (m_lock.error() == QLockFile::LockFailedError && m_lock.removeStaleLockFile())
-        return m_lock.tryLock(0);
-    return false;
+    bool locked = m_lock.tryLock(0);
+    if (!locked && m_lock.error() == QLockFile::LockFailedError && m_lock.removeStaleLockFile())
+        locked = m_lock.tryLock(0);
+    m_error = m_lock.error();
+    return locked;
+}
+
+QString SingleInstance::failureReason() const
+{
+    // QLockFile keeps no system message; making the file once more gives it.
+    QFile probe(m_path);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return probe.errorString();
+    probe.remove();
+    return m_error == QLockFile::PermissionError ? QStringLiteral("permission denied")
+                                                 : QStringLiteral("unknown error");
 }
 
 bool SingleInstance::isLocked() const

@@ -13,12 +13,19 @@ namespace kvt::app {
 
 std::unique_ptr<editor::MainWindow> startConfigurator(Dialogs &dialogs, SingleInstance &instance)
 {
-    if (!instance.tryLock()) {
+    if (!instance.tryLock() && instance.heldByAnother()) {
         // Said on the terminal too, for a start from a shell or a script.
         std::fprintf(stderr, "kvt-configurator: %s\n", AlreadyRunningText);
         dialogs.message(nullptr, QStringLiteral("Warning Message"),
                         QLatin1String(AlreadyRunningText), MessageIcon::Exclamation);
         return nullptr;
+    }
+    if (!instance.isLocked()) {
+        // No other instance is known to run: a lock that cannot be made
+        // must not keep the user from working.
+        std::fprintf(stderr, "kvt-configurator: cannot create the instance lock %s: %s; "
+                             "starting without it\n",
+                     qUtf8Printable(instance.lockPath()), qUtf8Printable(instance.failureReason()));
     }
     auto window = std::make_unique<editor::MainWindow>(dialogs);
     QPointer<Splash> splash = new Splash(window.get());
