@@ -13,7 +13,9 @@ inline constexpr const char *AlreadyRunningText = "Application already running!.
 
 // The configurator's start. When another instance holds the lock, shows
 // "Application already running!..." once and returns nothing, no window
-// having been shown. Otherwise shows the splash, then the main window
+// having been shown. A lock that cannot be created at all (a runtime
+// folder that cannot be written) is said on stderr and the start goes on
+// without it. Otherwise shows the splash, then the main window
 // (the splash stays in front until its bar is full) and returns the main
 // window; the splash closes itself, or with the main window if that closes
 // first.
