@@ -6,21 +6,11 @@
 
 #include <QFile>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
-QString SimUnit::program()
-{
-    return QStringLiteral(KVT_UNIT_SIM);
-}
-
 bool SimUnit::start(const QStringList &options)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(program(), QStringList{"--log", m_dir.filePath("log"), "--save",
-                                           m_dir.filePath("memory")} + options);
+    m_process.start(program(), QStringList{"--log", m_dir.filePath("log"), "--save", m_dir.filePath("memory")}
+                                   + options);
     while (m_process.waitForStarted(5000) && !m_process.canReadLine()) {
         if (!m_process.waitForReadyRead(5000))
             return false;
@@ -31,39 +21,21 @@ bool SimUnit::start(const QStringList &options)
 
 bool SimUnit::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return true;
-    m_process.terminate();
-    return m_process.waitForFinished(5000);
+    if (m_process.state() != QProcess::NotRunning)
+        m_process.terminate();
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(5000);
 }
 
 QStringList SimUnit::requests() const
 {
-    return QString::fromLatin1(readFile(m_dir.filePath("log"))).split(u'\n', Qt::SkipEmptyParts);
+    QFile log(m_dir.filePath("log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromLatin1(log.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                         : QStringList();
 }
 
 QByteArray SimUnit::savedMemory() const
 {
     return readFile(m_dir.filePath("memory"));
-}
-
-RawPty::RawPty()
-{
-    char path[256] = {};
-    if (openpty(&master, &slave, path, nullptr, nullptr) != 0)
-        qFatal("openpty failed");
-    termios tio{};
-    tcgetattr(slave, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(slave, TCSANOW, &tio);
-    ::fcntl(master, F_SETFL, O_NONBLOCK);
-    name = QString::fromLocal8Bit(path);
-}
-
-RawPty::~RawPty()
-{
-    ::close(master);
-    ::close(slave);
 }
 
 QByteArray readFile(const QString &path)
@@ -72,11 +44,20 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray smallFile()
+{
+    QByteArray text = "002100000\r\n";
+    for (int i = 1; i < 10; ++i)
+        text += "002" + QByteArray::number(100 + i) + QByteArray::number(100 + i * 7) + "\r\n";
+    return text + "GPRS:internet\r\nGPRS:\r\n\r\n";
 }
 
 QString writeSavedImage(const QString &path)
@@ -85,4 +66,16 @@ QString writeSavedImage(const QString &path)
     if (!writeConfigurationFile(path, encodeParameters(startupDocument())))
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+QStringList writeRequests(const QByteArray &file)
+{
+    QStringList requests;
+    for (const QByteArray &line : kvt::image::splitLines(file)) {
+        if (line.startsWith("GPRS:"))
+            break;
+        if (!line.isEmpty())   // "bbbaaavvv"
+            requests << "W " + QString::fromLatin1(line).insert(6, u' ').insert(3, u' ');
+    }
+    return requests;
 }
