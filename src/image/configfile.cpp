@@ -11,10 +11,6 @@ namespace kvt::image {
 
 namespace {
 
-// Far above any file the configurator writes (about 50 KB); keeps a wrong
-// choice such as a device file or a huge log from filling the memory.
-constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
-
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -121,23 +117,6 @@ QString gprsText(const QByteArray &line)
     return fromWindows1252(QByteArrayView(line).sliced(std::min<qsizetype>(5, line.size())));
 }
 
-std::optional<QByteArray> readWholeFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes;
-    while (bytes.size() <= MaxFileSize) {
-        const QByteArray chunk = file.read(64 * 1024);
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
-
 } // namespace
 
 QList<QByteArray> splitLines(const QByteArray &bytes)
@@ -167,8 +146,27 @@ bool isValidLine(const QByteArray &line)
     return threeDigits(line, 0) <= 255 && threeDigits(line, 3) <= 255 && threeDigits(line, 6) <= 255;
 }
 
+std::optional<QByteArray> readConfigurationBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes;
+    while (bytes.size() <= MaxConfigurationFileSize) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
 bool checkConfigurationBytes(const QByteArray &bytes)
 {
+    if (bytes.size() > MaxConfigurationFileSize)
+        return false;
     const QList<QByteArray> lines = splitLines(bytes);
     return std::all_of(lines.cbegin(), lines.cend(), isValidLine);
 }
@@ -245,12 +243,12 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
 LoadResult loadConfigurationFile(const QString &path)
 {
     LoadResult result;
-    const auto bytes = readWholeFile(path);
+    const auto bytes = readConfigurationBytes(path);
     if (!bytes) {
         result.status = LoadResult::Unreadable;
         return result;
     }
-    if (bytes->size() > MaxFileSize || !checkConfigurationBytes(*bytes)) {
+    if (!checkConfigurationBytes(*bytes)) {
         result.status = LoadResult::Invalid;
         return result;
     }
@@ -266,10 +264,10 @@ LoadResult loadConfigurationFile(const QString &path)
 
 LoadResult::Status checkConfigurationFile(const QString &path)
 {
-    const auto bytes = readWholeFile(path);
+    const auto bytes = readConfigurationBytes(path);
     if (!bytes)
         return LoadResult::Unreadable;
-    if (bytes->size() > MaxFileSize || !checkConfigurationBytes(*bytes))
+    if (!checkConfigurationBytes(*bytes))
         return LoadResult::Invalid;
     return LoadResult::Loaded;
 }

@@ -16,8 +16,16 @@ QList<QByteArray> splitLines(const QByteArray &bytes);
 
 // The line check: every line is empty, starts with "GPRS:", or is a
 // memory line of nine decimal digits whose three fields are 000..255.
+// Files larger than this are refused: far above any configuration, it keeps
+// a device file or a huge log from filling the memory.
+inline constexpr qsizetype MaxConfigurationFileSize = 16 * 1024 * 1024;
+
 bool isValidLine(const QByteArray &line);
-bool checkConfigurationBytes(const QByteArray &bytes);
+bool checkConfigurationBytes(const QByteArray &bytes);   // false above the size limit too
+
+// The bytes of a file, read no further than just past the size limit;
+// nothing when the file cannot be opened or read.
+std::optional<QByteArray> readConfigurationBytes(const QString &path);
 
 // Positional decoding of a checked file into a whole document. Returns
 // nothing when the file ends early, has no GPRS line after the zone block

@@ -4,7 +4,6 @@
 #include "image/configfile.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QList>
 #include <QPointer>
 #include <QSerialPort>
@@ -25,7 +24,6 @@ const QString OpenFailedText =
 constexpr int ReplyTimeoutMs = 1000;
 // The same limit as the configurator's file loading: a saved file is
 // under 50 KB.
-constexpr qsizetype MaxFileSize = 16 * 1024 * 1024;
 
 // The identity's bank-0 addresses, in the order they are read.
 constexpr int IdentityAddresses[] = {10, 11, 12, 13, 14, 15, 16, 17,
@@ -194,31 +192,16 @@ void ProgrammingEngine::Private::begin()
 // of 000..255 in each.
 bool ProgrammingEngine::Private::loadLines(Outcome &failure)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto bytes = image::readConfigurationBytes(filePath);
+    if (!bytes) {
         failure = message(Outcome::InvalidFile, ErrorTitle, UnreadableFileText, true);
         return false;
     }
-    // Read no further than the limit: a device such as /dev/zero or a huge
-    // file would otherwise take all the memory before the check refused it.
-    QByteArray bytes;
-    while (bytes.size() <= MaxFileSize) {
-        const QByteArray chunk = file.read(64 * 1024);
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
-    const bool readOk = file.error() == QFileDevice::NoError;
-    file.close();
-    if (!readOk) {
-        failure = message(Outcome::InvalidFile, ErrorTitle, UnreadableFileText, true);
-        return false;
-    }
-    if (bytes.size() > MaxFileSize || !image::checkConfigurationBytes(bytes)) {
+    if (!image::checkConfigurationBytes(*bytes)) {
         failure = message(Outcome::InvalidFile, ErrorTitle, InvalidFileText, true);
         return false;
     }
-    for (const QByteArray &line : image::splitLines(bytes)) {
+    for (const QByteArray &line : image::splitLines(*bytes)) {
         if (line.isEmpty())
             continue;
         if (line.startsWith("GPRS:")) {
