@@ -209,13 +209,13 @@ void MainWindow::buildDeviceFrame(QWidget *frame)
         const bool shared = cells[1] >= 0;
         for (int column = 0; column < 2 && cells[column] >= 0; ++column) {
             const int index = cells[column];
-            const ValueBox &spec = ValueBoxes[index];
+            const ValueBox &valueBox = ValueBoxes[index];
             auto *box = new QLineEdit(frame);
-            box->setObjectName(QLatin1String(spec.name));
+            box->setObjectName(QLatin1String(valueBox.name));
             box->setReadOnly(true);
             m_valueBoxes[index] = box;
             const int span = shared ? 1 : 2;
-            grid->addWidget(labelFor(box, QLatin1String(spec.label), frame), row, column, 1, span);
+            grid->addWidget(labelFor(box, QLatin1String(valueBox.label), frame), row, column, 1, span);
             grid->addWidget(box, row + 1, column, 1, span);
 
             auto *buttons = new QHBoxLayout;
@@ -228,7 +228,7 @@ void MainWindow::buildDeviceFrame(QWidget *frame)
                 auto *button = new QPushButton(
                     sb.increases() ? QStringLiteral(">") : QStringLiteral("<"), frame);
                 button->setObjectName(QLatin1String(sb.name));
-                button->setAccessibleName(action + QLatin1String(spec.label));
+                button->setAccessibleName(action + QLatin1String(valueBox.label));
                 button->setToolTip(button->accessibleName());
                 button->setAutoDefault(false);
                 button->setFixedWidth(40);
@@ -352,21 +352,21 @@ void MainWindow::buildMenus()
 
 void MainWindow::step(int button)
 {
-    const StepButton &spec = StepButtons[button];
-    double &value = m_doc.*(ValueBoxes[spec.box].value);
-    if (!spec.allows(value))
+    const StepButton &stepButton = StepButtons[button];
+    double &value = m_doc.*(ValueBoxes[stepButton.box].value);
+    if (!stepButton.allows(value))
         return;
-    value += spec.step;
-    writeValueBox(spec.box);
+    value += stepButton.step;
+    writeValueBox(stepButton.box);
     setModified(true);
-    if (spec.box == SmsCatchText && !spec.increases() && value == 18)
+    if (stepButton.box == SmsCatchText && !stepButton.increases() && value == 18)
         m_dialogs.message(this, WarningTitle, SmsCatchWarningText, app::MessageIcon::Exclamation);
 }
 
 void MainWindow::writeValueBox(int box)
 {
-    const ValueBox &spec = ValueBoxes[box];
-    const QString text = spec.form(m_doc.*(spec.value));
+    const ValueBox &valueBox = ValueBoxes[box];
+    const QString text = valueBox.form(m_doc.*(valueBox.value));
     // An RTC unit code outside 4..7 (only a file can hold one) has no word:
     // the box keeps the unit it showed before.
     if (!text.isEmpty())

@@ -191,8 +191,8 @@ QWidget *ZoneEditor::buildMap()
     QWidget *rows[4];
     QLabel *titles[4];
     for (int r = 0; r < 4; ++r) {
-        const LineRow &spec = LineRows[r];
-        const QString title = QString::fromLatin1(spec.title);
+        const LineRow &lineRow = LineRows[r];
+        const QString title = QString::fromLatin1(lineRow.title);
         auto *row = new QWidget(map);
         row->setAutoFillBackground(true);
         QPalette p = row->palette();
@@ -202,18 +202,18 @@ QWidget *ZoneEditor::buildMap()
         auto *layout = new QHBoxLayout(row);
         layout->setContentsMargins(1, 1, 1, 1);
         layout->setSpacing(1);
-        for (int d = 1; d <= spec.digits; ++d) {
+        for (int d = 1; d <= lineRow.digits; ++d) {
             auto *digit = new CoordinateLabel(QStringLiteral("0"), row);
-            digit->setObjectName(QString::fromLatin1(spec.prefix) + twoDigits(d));
+            digit->setObjectName(QString::fromLatin1(lineRow.prefix) + twoDigits(d));
             digit->setAccessibleName(title + QStringLiteral(" digit ") + QString::number(d));
             connect(digit, &CoordinateLabel::clicked, this, [this, digit] { advanceDigit(digit); });
-            if (d == spec.doubleClickDigit) {
+            if (d == lineRow.doubleClickDigit) {
                 connect(digit, &CoordinateLabel::doubleClicked, this,
                         [this, digit] { advanceDigit(digit); });
             }
             layout->addWidget(digit);
             m_lineLabels.append(digit);
-            if (d == spec.digitsBeforeComma) {
+            if (d == lineRow.digitsBeforeComma) {
                 auto *comma = new QLabel(QStringLiteral(","), row);
                 QFont bold = comma->font();
                 bold.setBold(true);
@@ -221,8 +221,8 @@ QWidget *ZoneEditor::buildMap()
                 layout->addWidget(comma);
             }
         }
-        auto *hemisphere = new CoordinateLabel(QString(QLatin1Char(spec.hemisphere)), row);
-        hemisphere->setObjectName(QString::fromLatin1(spec.prefix) + QStringLiteral("or"));
+        auto *hemisphere = new CoordinateLabel(QString(QLatin1Char(lineRow.hemisphere)), row);
+        hemisphere->setObjectName(QString::fromLatin1(lineRow.prefix) + QStringLiteral("or"));
         hemisphere->setAccessibleName(title + QStringLiteral(" hemisphere"));
         connect(hemisphere, &CoordinateLabel::clicked, this,
                 [this, hemisphere, r] { toggleHemisphere(hemisphere, r); });
@@ -541,12 +541,12 @@ void ZoneEditor::advanceDigit(CoordinateLabel *label)
 
 void ZoneEditor::toggleHemisphere(CoordinateLabel *label, int row)
 {
-    const LineRow &spec = LineRows[row];
+    const LineRow &lineRow = LineRows[row];
     const QString caption = label->caption();
-    if (caption == QLatin1Char(spec.hemisphere))
-        label->setCaption(QString(QLatin1Char(spec.otherHemisphere)));
-    else if (caption == QLatin1Char(spec.otherHemisphere))
-        label->setCaption(QString(QLatin1Char(spec.hemisphere)));
+    if (caption == QLatin1Char(lineRow.hemisphere))
+        label->setCaption(QString(QLatin1Char(lineRow.otherHemisphere)));
+    else if (caption == QLatin1Char(lineRow.otherHemisphere))
+        label->setCaption(QString(QLatin1Char(lineRow.hemisphere)));
     emit edited();
 }
 
