@@ -156,16 +156,22 @@ double readTemperature(const QString &key, const QJsonValue &value)
     return celsius;
 }
 
+// An array of exactly `count` items, or a refusal naming the key.
+QJsonArray fixedArray(const QString &key, const QJsonValue &value, int count, const QString &items)
+{
+    if (!value.isArray())
+        refuse(key, QStringLiteral("expected an array of %1 %2, found %3")
+                        .arg(count).arg(items, describe(value)));
+    const QJsonArray array = value.toArray();
+    if (array.size() != count)
+        refuse(key, QStringLiteral("expected %1 %2, found %3").arg(count).arg(items).arg(array.size()));
+    return array;
+}
+
 void readChecks(const QJsonValue &value, Document &doc)
 {
     const QString key = QStringLiteral("Checks");
-    if (!value.isArray())
-        refuse(key, QStringLiteral("expected an array of %1 numbers 0 or 1, found %2")
-                        .arg(image::CheckCount).arg(describe(value)));
-    const QJsonArray array = value.toArray();
-    if (array.size() != image::CheckCount)
-        refuse(key, QStringLiteral("expected %1 numbers 0 or 1, found %2")
-                        .arg(image::CheckCount).arg(array.size()));
+    const QJsonArray array = fixedArray(key, value, image::CheckCount, QStringLiteral("numbers 0 or 1"));
     for (int i = 0; i < image::CheckCount; ++i)
         doc.checks[i] = readWhole(QStringLiteral("Checks[%1]").arg(i), array[i], 0, 1);
 }
@@ -277,12 +283,7 @@ ZoneRecord readZone(const QString &where, const QJsonValue &value, ZoneRecord zo
 void readZones(const QJsonValue &value, Document &doc)
 {
     const QString key = QStringLiteral("Zones");
-    if (!value.isArray())
-        refuse(key, QStringLiteral("expected an array of %1 zones, found %2")
-                        .arg(image::ZoneCount).arg(describe(value)));
-    const QJsonArray array = value.toArray();
-    if (array.size() != image::ZoneCount)
-        refuse(key, QStringLiteral("expected %1 zones, found %2").arg(image::ZoneCount).arg(array.size()));
+    const QJsonArray array = fixedArray(key, value, image::ZoneCount, QStringLiteral("zones"));
     for (int i = 0; i < image::ZoneCount; ++i) {
         const ZoneRecord start = ZoneRecord::fromZoneText(doc.zoneTexts[i]);
         const ZoneRecord zone = readZone(QStringLiteral("Zones[%1]").arg(i), array[i], start);
