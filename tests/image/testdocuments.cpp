@@ -4,49 +4,37 @@
 #include "image/codecs.h"
 
 namespace kvt::testing {
-
 namespace {
 
 QString randomChars(QRandomGenerator &rng, int length, QChar excluded = QChar(0xFFFF))
 {
     QString text;
-    while (text.size() < length) {
-        const QChar c = image::charFromCode(rng.bounded(256));
-        if (c != excluded)
-            text += c;
-    }
-    return text;
-}
-
-QString randomDigits(QRandomGenerator &rng, int length)
-{
-    QString text;
     while (text.size() < length)
-        text += QChar(u'0' + rng.bounded(10));
+        if (const QChar c = image::charFromCode(rng.bounded(256)); c != excluded)
+            text += c;
     return text;
-}
-
-QString randomTime(QRandomGenerator &rng)
-{
-    return QString::asprintf("%02d%02d", rng.bounded(24), rng.bounded(60));
 }
 
 zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, const char *hemispheres)
 {
-    return {randomDigits(rng, digits), QLatin1Char(hemispheres[rng.bounded(2)])};
+    QString text;
+    while (text.size() < digits)
+        text += QChar(u'0' + rng.bounded(10));
+    return {text, QLatin1Char(hemispheres[rng.bounded(2)])};
 }
 
 } // namespace
 
 zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
 {
+    const auto time = [&rng] { return QString::asprintf("%02d%02d", rng.bounded(24), rng.bounded(60)); };
     zones::ZoneRecord r;
     r.cellIdFlags = rng.bounded(256);
     r.cellId = rng.bounded(4) ? randomChars(rng, 4) : QStringLiteral("~~~~");
     r.gpsFlags = rng.bounded(256);
-    r.speedLimit = randomDigits(rng, 3);
-    r.startTime = randomTime(rng);
-    r.stopTime = editorShaped ? randomTime(rng) : randomChars(rng, 4);
+    r.speedLimit = QString::asprintf("%03d", rng.bounded(1000));
+    r.startTime = time();
+    r.stopTime = editorShaped ? time() : randomChars(rng, 4);
     r.topLatitude = randomCoordinate(rng, 9, "NS");
     r.bottomLatitude = randomCoordinate(rng, 9, "NS");
     r.leftLongitude = randomCoordinate(rng, 10, "EW");
@@ -58,28 +46,25 @@ zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
 
 image::Document randomDocument(QRandomGenerator &rng, bool editorShaped)
 {
-    using namespace image;
-    Document doc;
+    image::Document doc;
     doc.simPin = randomChars(rng, rng.bounded(9), u'X');
     doc.isdnRecall = randomChars(rng, rng.bounded(17), u'X');
     // Any word the decoder can meet, so values beyond the editor's steps too.
-    doc.tempHighAlert = wordToTemperature(rng.bounded(65536));
-    doc.tempLowAlert = wordToTemperature(rng.bounded(65536));
-    for (double *value : {&doc.trackingCounter, &doc.smsCatchAlertTimer, &doc.rtcIntervalUnit,
-                          &doc.rtcIntervalCounter})
+    doc.tempHighAlert = image::wordToTemperature(rng.bounded(65536));
+    doc.tempLowAlert = image::wordToTemperature(rng.bounded(65536));
+    for (double *value : {&doc.trackingCounter, &doc.smsCatchAlertTimer, &doc.rtcIntervalUnit, &doc.rtcIntervalCounter})
         *value = rng.bounded(256);
     for (int &check : doc.checks)
         check = rng.bounded(2);
     for (QString &text : doc.gprs)
         text = randomChars(rng, rng.bounded(8) ? rng.bounded(40) : rng.bounded(300), u'\r');
-    for (int zone = 1; zone <= ZoneCount; ++zone) {
+    for (int zone = 1; zone <= image::ZoneCount; ++zone) {
         QString &text = doc.zoneTexts[zone - 1];
-        if (editorShaped || rng.bounded(8)) {
+        if (editorShaped || rng.bounded(8))
             text = randomZoneRecord(rng, editorShaped).toZoneText(zone);
-            continue;
-        }
-        for (int k = 0; k < 64; ++k)   // any bank, address and byte
-            text += QString::asprintf("%03d%03d%03d\r\n", rng.bounded(256), rng.bounded(256), rng.bounded(256));
+        else
+            for (int k = 0; k < 64; ++k)   // any bank, address and byte
+                text += QString::asprintf("%03d%03d%03d\r\n", rng.bounded(256), rng.bounded(256), rng.bounded(256));
     }
     return doc;
 }

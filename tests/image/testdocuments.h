@@ -9,8 +9,6 @@
 // texts. Editor-shaped zones hold what the zone editor and kvt build store; the others any code in
 // their stop time and right longitude, and a few zones are any 64 memory lines.
 namespace kvt::testing {
-
 zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped = false);
 image::Document randomDocument(QRandomGenerator &rng, bool editorShaped = false);
-
 } // namespace kvt::testing
