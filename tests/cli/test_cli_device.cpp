@@ -12,7 +12,6 @@
 using namespace kvt::programmer;
 
 namespace {
-
 struct Run { int exitCode = -1; QString out, err; };
 
 Run runKvt(const QStringList &args, const QString &stdoutFile = {})
@@ -26,7 +25,6 @@ Run runKvt(const QStringList &args, const QString &stdoutFile = {})
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }
-
 } // namespace
 
 class CliDeviceTest : public QObject {
@@ -44,7 +42,7 @@ private slots:
     void cleanup() { m_folders.reset(); }
 
     // The file the editor saves goes out whole, in file order, through the
-    // settings' port: COM3, linked to the simulator.
+    // settings' port (COM3, linked to the simulator) into the unit's memory.
     void writesASavedFileInFileOrder()
     {
         SimUnit sim;
@@ -52,51 +50,32 @@ private slots:
         QVERIFY(writeSerialSettings(settingsFilePath(), SerialSettings{3, true, true, false}));
         const QByteArray file = readFile(writeSavedImage(m_file));
         const Run run = runKvt({"write", m_file});
-        QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
         // No progress bar when stdout is no terminal: the summary line alone.
         QVERIFY2(QRegularExpression("^Tracking base successfully programmed, 4389 of 4389 bytes "
                                     "successfully writted , Elapsed time: \\d+sec\n$").match(run.out).hasMatch(),
-                 qPrintable(run.out));
+                 qPrintable(run.out + run.err));
         QCOMPARE(sim.requests().size(), 4389);
         QCOMPARE(sim.requests(), writeRequests(file));
         QVERIFY(sim.stop());
-        // The unit's memory holds the file's memory lines, in file order.
         QCOMPARE(sim.savedMemory(), file.left(file.indexOf("GPRS:")));
     }
 
-    void aNamedPortWinsOverTheSettings()
-    {
-        SimUnit sim;
-        QVERIFY(sim.start());
-        QVERIFY(writeSerialSettings(settingsFilePath(), SerialSettings{1, true, true, false}));
-        QVERIFY(QFile::link(sim.device(), m_folders->configFolder() + "/com2"));
-        QCOMPARE(runKvt({"write", "--port", "com2", m_file}).exitCode, 0);
-        QCOMPARE(runKvt({"write", "--port=" + sim.device(), m_file}).exitCode, 0);
-        QCOMPARE(sim.requests().size(), 20);
-        QCOMPARE(sim.requests().first(), QStringLiteral("W 002 100 000"));
-        // A file without any GPRS line: every line goes out, no summary.
-        writeFile(m_file, "001001001\r\n001002002\r\n");
-        const Run run = runKvt({"write", "--port", sim.device(), m_file});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("2 of 2 bytes successfully programmed\n"));
-    }
-
-    void resultsAndFailures()
+    void portsResultsAndFailures()
     {
         SimUnit sim;
         QVERIFY(sim.start({"--firmware", "0005", "--date", "1108", "--wrong-echo-at", "3"}));
-        Run run = runKvt({"write", "--port", sim.device(), m_file});
+        QVERIFY(QFile::link(sim.device(), m_folders->configFolder() + "/com2"));
+        Run run = runKvt({"write", "--port", "com2", m_file});   // wins over the settings' COM1
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QString());
         QCOMPARE(run.err, QStringLiteral("Invalid response received from tracking unit, programming aborted...\n"));
         QCOMPARE(sim.requests().size(), 3);
 
-        run = runKvt({"read-id", "--port", sim.device()});
+        run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("Identifier: KVT00001    Serial number: 000000001    "
                                          "Firmware version: 0.05    Manufacturing date: 11/2008\n"));
-        QCOMPARE(sim.requests().size(), 3 + 25);
         // A result that cannot be written is no success.
         run = runKvt({"read-id", "--port", sim.device()}, "/dev/full");
         QCOMPARE(run.exitCode, 1);
@@ -107,30 +86,16 @@ private slots:
         QCOMPARE(run.err, QStringLiteral("Unable to open the Serial Port, Programming aborted...\n"));
     }
 
-    void wrongUsage_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("stdoutFile");
-        QTest::addColumn<int>("exitCode");
-        QTest::newRow("write without file") << QStringList{"write"} << QString() << 2;
-        QTest::newRow("unknown option") << QStringList{"write", "--speed", "9600", "a.kvt"} << QString() << 2;
-        QTest::newRow("port without name") << QStringList{"read-id", "--port"} << QString() << 2;
-        QTest::newRow("read-id with a file") << QStringList{"read-id", "a.kvt"} << QString() << 2;
-        QTest::newRow("write help") << QStringList{"write", "--help"} << QString() << 0;
-        QTest::newRow("help on a full disk") << QStringList{"write", "--help"} << "/dev/full" << 1;
-    }
-
     void wrongUsage()
     {
-        QFETCH(QStringList, args);
-        QFETCH(QString, stdoutFile);
-        QFETCH(int, exitCode);
-        const Run run = runKvt(args, stdoutFile);
-        QCOMPARE(run.exitCode, exitCode);
-        if (exitCode == 0)
-            QVERIFY(run.out.startsWith(QStringLiteral("Usage: kvt ") + args.first()));
-        else
+        for (const QStringList &args : {QStringList{"write"}, {"write", "--speed", "9600", "a.kvt"},
+                                        {"read-id", "--port"}, {"read-id", "a.kvt"}}) {
+            const Run run = runKvt(args);
+            QCOMPARE(run.exitCode, 2);
             QVERIFY(!run.err.isEmpty());
+        }
+        QVERIFY(runKvt({"write", "--help"}).out.startsWith(QStringLiteral("Usage: kvt write")));
+        QCOMPARE(runKvt({"write", "--help"}, "/dev/full").exitCode, 1);
     }
 
     // Ctrl+C or SIGTERM cancels cleanly and exits as a shell expects.
@@ -144,13 +109,11 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(sim.requests().size() >= 2, 5000);
             ::kill(pid_t(kvt.processId()), signal);
             QVERIFY(kvt.waitForFinished(5000));
-            QCOMPARE(kvt.exitStatus(), QProcess::NormalExit);
             QCOMPARE(kvt.exitCode(), exitCode);
             QCOMPARE(kvt.readAllStandardError(), QByteArray("Interrupted, programming aborted...\n"));
             const qsizetype sent = sim.requests().size();
             QTest::qWait(250);
             QCOMPARE(sim.requests().size(), sent);
-            QVERIFY(sent < 10);
         }
     }
 };
