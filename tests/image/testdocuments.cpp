@@ -4,9 +4,8 @@
 #include "image/codecs.h"
 
 namespace kvt::testing {
-namespace {
 
-QString randomChars(QRandomGenerator &rng, int length, QChar excluded = QChar(0xFFFF))
+static QString randomChars(QRandomGenerator &rng, int length, QChar excluded = QChar(0xFFFF))
 {
     QString text;
     while (text.size() < length)
@@ -15,15 +14,13 @@ QString randomChars(QRandomGenerator &rng, int length, QChar excluded = QChar(0x
     return text;
 }
 
-zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, const char *hemispheres)
+static zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, const char *hemispheres)
 {
     QString text;
     while (text.size() < digits)
         text += QChar(u'0' + rng.bounded(10));
     return {text, QLatin1Char(hemispheres[rng.bounded(2)])};
 }
-
-} // namespace
 
 zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
 {
