@@ -9,9 +9,7 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,11 +32,6 @@ QByteArray fileBytes(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-// The value boxes with step buttons, and their buttons.
-const std::tuple<const char *, int, int> StepBoxes[] = {{"TempLA", 3, 4}, {"TempHA", 1, 2},
-    {"TrackSeqText", 5, 6}, {"RtcIntUnit", 16, 15}, {"RtcIntCounter", 14, 13}, {"SmsCatchText", 7, 8}};
-
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -58,8 +51,8 @@ class TestMainWindow : public QObject {
     QString text(const QString &box) { return part(box)->text(); }
     void click(const QString &button, int times = 1)
     {
-        while (times-- > 0)
-            part<QAbstractButton>(button)->click();
+        for (auto *b = part<QAbstractButton>(button); times-- > 0;)
+            b->click();
     }
     const Document &doc() { return w->document(); }
     // Saves to a fresh file, which clears Mdf; returns the file.
@@ -162,25 +155,6 @@ private slots:
         QCOMPARE(doc().simPin + doc().isdnRecall + doc().gprsText(kvt::image::GprsField::Mode), "1+301");
     }
 
-    // No box takes text a file cannot hold; a carriage return would end a GPRS line of the file.
-    void boxesRefuseWhatTheFilesCannotHold()
-    {
-        QTest::keyClicks(part("SimPin"), "123456789");
-        const Document before = doc();
-        for (QLineEdit *box : w->findChildren<QLineEdit *>()) {
-            QGuiApplication::clipboard()->setText(QStringLiteral("+33 \u2460"));
-            box->paste();
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QStringLiteral("\u03A9"), Qt::NoModifier);
-            QVERIFY2(doc() == before && doc().simPin == "12345678", qPrintable(box->objectName()));
-        }
-        part("Login")->clear();
-        for (const char *pasted : {"user\r\n", "a\tb\nc\xE2\x82\xAC"}) {
-            QGuiApplication::clipboard()->setText(QString::fromUtf8(pasted));
-            part("Login")->paste();
-        }
-        QCOMPARE(doc().gprsText(kvt::image::GprsField::Login), QStringLiteral("a\tb\nc\u20AC"));
-    }
-
     void savingRightAfterStartUpWritesWhatKvtNewWrites()
     {
         const QString saved = saveClean(), written = newPath();
@@ -230,40 +204,29 @@ private slots:
         QVERIFY(doc() == before && part<QCheckBox>("Check5")->isChecked() && w->isModified());
     }
 
-    void exit_data()
-    {
-        QTest::addColumn<bool>("modified");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<int>("file");   // 0 cancel, 1 writable, 2 unwritable
-        for (const auto &[row, modified, yes, file] : {std::tuple{"not modified", false, false, 0},
-                 {"no", true, false, 0}, {"yes, cancel", true, true, 0}, {"yes, file", true, true, 1},
-                 {"yes, failed write", true, true, 2}})
-            QTest::newRow(row) << modified << yes << file;
-    }
+    // Save before exit: not modified, No, Yes and cancel, Yes and a file, Yes and a failed write.
     void exit()
     {
-        QFETCH(bool, modified);
-        QFETCH(bool, yes);
-        QFETCH(int, file);
-        const QString opened = saveClean();
-        if (modified)
-            click("Check2");
-        const Document edited = doc();
-        const QString target = file == 2 ? m_folders.file("no/dir.kvt") : newPath();
-        d->yesNoAnswers.append(yes);
-        if (file)
-            d->fileAnswers.append(target);
-        w->show();
-        QCOMPARE(w->close(), file != 2);   // a failed write keeps the user in the editor
-        QCOMPARE(d->shown.size(), modified ? (file == 2 ? 2 : 1) : 0);
-        QVERIFY(!modified || (d->shown.first().text == "           Save before exit?" && d->shown.first().yesNo
-            && d->shown.first().title == "Warning Message" && d->shown.first().icon == kvt::app::MessageIcon::None));
-        QCOMPARE(w->documentPath(), opened);   // the exit save leaves the path alone
-        QCOMPARE(QFile::exists(target), file == 1);
-        if (file == 1)
-            QCOMPARE(fileBytes(target), fileBytes(saveClean()));
-        if (file == 2)
-            QVERIFY(d->last()->text == SaveFailed && w->isVisible() && w->isModified() && doc() == edited);
+        for (const auto &[modified, yes, file] : {std::tuple{false, false, 0}, {true, false, 0}, {true, true, 0},
+                 {true, true, 1}, {true, true, 2}}) {   // file: 0 cancel, 1 writable, 2 unwritable
+            init();
+            const QString opened = saveClean();
+            if (modified)
+                click("Check2");
+            const Document edited = doc();
+            const QString target = file == 2 ? m_folders.file("no/dir.kvt") : newPath();
+            d->yesNoAnswers.append(yes);
+            if (file)
+                d->fileAnswers.append(target);
+            w->show();
+            QCOMPARE(w->close(), file != 2);   // a failed write keeps the user in the editor
+            QCOMPARE(d->shown.size(), modified ? (file == 2 ? 2 : 1) : 0);
+            QVERIFY(!modified || (d->shown[0].text == "           Save before exit?" && d->shown[0].yesNo
+                && d->shown[0].title == "Warning Message" && d->shown[0].icon == kvt::app::MessageIcon::None));
+            QVERIFY(w->documentPath() == opened && QFile::exists(target) == (file == 1));   // path left alone
+            QVERIFY(file != 1 || fileBytes(target) == fileBytes(saveClean()));
+            QVERIFY(file != 2 || (d->last()->text == SaveFailed && w->isVisible() && w->isModified() && doc() == edited));
+        }
     }
 
     // The main window waits for the zone editor and takes the zone back; zone 64 is entry 63 only.
@@ -320,11 +283,8 @@ private slots:
         };
         walk(QAccessible::queryAccessibleInterface(w.get()));
         auto found = [&](const QString &name, QObject *object, QAccessible::Role role) {
-            for (QAccessibleInterface *iface : tree.values(name))
-                if (iface->role() == role && iface->object() == object)
-                    return true;
-            qWarning("not found: %s (%s)", qPrintable(name), qPrintable(object->objectName()));
-            return false;
+            const auto named = tree.values(name);
+            return std::any_of(named.begin(), named.end(), [&](auto *i) { return i->role() == role && i->object() == object; });
         };
         QHash<QWidget *, QString> labels;
         for (QLabel *label : w->findChildren<QLabel *>())
@@ -334,14 +294,16 @@ private slots:
             boxes << box;
         QCOMPARE(boxes.size(), 8 + 1 + kvt::image::GprsFieldCount + 1);
         for (QWidget *box : boxes)
-            QVERIFY(labels.contains(box) && found(labels[box], box, QAccessible::EditableText));
+            QVERIFY2(labels.contains(box) && found(labels[box], box, QAccessible::EditableText), qPrintable(box->objectName()));
         for (QCheckBox *check : w->findChildren<QCheckBox *>())
-            QVERIFY(found(check->text(), check, QAccessible::CheckBox));
+            QVERIFY2(found(check->text(), check, QAccessible::CheckBox), qPrintable(check->objectName()));
         for (QGroupBox *frame : w->findChildren<QGroupBox *>())
-            QVERIFY(found(frame->title(), frame, QAccessible::Grouping));
+            QVERIFY2(found(frame->title(), frame, QAccessible::Grouping), qPrintable(frame->objectName()));
         for (QAction *item : w->findChildren<QAction *>())
-            QVERIFY(item->text().isEmpty() || found(item->text().remove('&'), item, QAccessible::MenuItem));
-        for (const auto &[box, down, up] : StepBoxes)
+            QVERIFY2(item->text().isEmpty() || found(item->text().remove('&'), item, QAccessible::MenuItem),
+                     qPrintable(item->objectName()));
+        for (const auto &[box, down, up] : {std::tuple{"TempLA", 3, 4}, {"TempHA", 1, 2}, {"TrackSeqText", 5, 6},
+                 {"RtcIntUnit", 16, 15}, {"RtcIntCounter", 14, 13}, {"SmsCatchText", 7, 8}})
             for (const auto &[verb, button] : {std::pair{"Decrease ", down}, {"Increase ", up}})
                 QVERIFY(found(verb + labels[part(box)], part<QWidget>(QStringLiteral("Command%1").arg(button)),
                               QAccessible::Button));
