@@ -19,11 +19,7 @@ namespace {
 
 struct Run { int exitCode = -1; QByteArray out; QString err; };
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray fileBytes(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
 
 Run runKvt(const QStringList &args, const QString &stdinFile = {}, const QString &stdoutFile = {})
 {
@@ -40,8 +36,8 @@ Run runKvt(const QStringList &args, const QString &stdinFile = {}, const QString
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
 }
 
 QByteArray imageBytes(const Document &doc) { return toWindows1252(encodeParameters(doc)).value() + "\r\n"; }
