@@ -128,8 +128,7 @@ private slots:
                          + QByteArray(",{}").repeated(63) + "]}");
         QVERIFY(runKvt({"build", json, rebuilt}).exitCode == 0);
         Document expected = startupDocument();
-        expected.trackingCounter = 7;
-        expected.zoneTexts[0] = ZoneRecord{.cellId = "AB12"}.toZoneText(1);
+        std::tie(expected.trackingCounter, expected.zoneTexts[0]) = std::tuple(7, ZoneRecord{.cellId = "AB12"}.toZoneText(1));
         QCOMPARE(fileBytes(rebuilt), imageBytes(expected));
     }
 
@@ -151,14 +150,12 @@ private slots:
         }
     }
 
-    // Help and version on standard output with status 0, a full standard output is status 1;
+    // Help on standard output with status 0, a full standard output is status 1;
     // wrong usage gives status 2 and a "kvt: " message on standard error only.
     void usageConventions()
     {
         const Run help = runKvt({"--help"}), showHelp = runKvt({"show", "--help"});
-        QVERIFY(help.exitCode == 0 && showHelp.exitCode == 0 && showHelp.out.contains("--json"));
-        QVERIFY(help.out.contains("show [--json] FILE") && help.out.contains("build JSON OUT"));
-        QVERIFY(runKvt({"--version"}).out.startsWith("kvt 1."));
+        QVERIFY(help.exitCode == 0 && help.out.contains("build JSON OUT") && showHelp.exitCode == 0 && showHelp.out.contains("--json"));
         for (const QStringList &args : QList<QStringList>{{}, {"frobnicate"}, {"show", "--xml", "a.kvt"}, {"build", "a.json"}}) {
             const Run run = runKvt(args);
             QVERIFY2(run.exitCode == 2 && run.out.isEmpty() && run.err.startsWith("kvt: "), qPrintable(args.join(' ')));

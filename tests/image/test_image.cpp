@@ -24,7 +24,6 @@ QString memoryLines(int bank, int firstAddress, const QList<int> &values)
 
 QByteArray imageBytes(const Document &doc) { return toWindows1252(encodeParameters(doc) + QStringLiteral("\r\n")).value(); }
 
-// The 4404 lines of the start-up image and the empty last line.
 QList<QByteArray> startupLines() { return splitLines(imageBytes(startupDocument())); }
 QByteArray joinLines(const QList<QByteArray> &lines) { return lines.join("\r\n") + "\r\n"; }
 
@@ -56,12 +55,10 @@ private slots:
 
     void temperatures()
     {
-        const QList<std::pair<double, QString>> words{{125, "0000011111010000"}, {25.5, "0000000110011000"},
-                                                      {0, "0000000000000000"}, {-0.5, "1111111111111000"},
-                                                      {-55, "1111110010010000"}};
-        for (const auto &[celsius, bits] : words) {
-            QCOMPARE(temperatureToBits(celsius), bits);
-            QCOMPARE(wordToTemperature(wordToDecimal(bits)), celsius);
+        for (const auto &[celsius, bits] : {std::pair{125.0, "0000011111010000"}, {25.5, "0000000110011000"},
+                                            {0.0, "0000000000000000"}, {-0.5, "1111111111111000"}, {-55.0, "1111110010010000"}}) {
+            QCOMPARE(temperatureToBits(celsius), QLatin1String(bits));
+            QCOMPARE(wordToTemperature(wordToDecimal(QString::fromLatin1(bits))), celsius);
         }
         // The decoding rule keeps its 2048 threshold; -0.0625 is negative by its sign, shown without "+".
         QCOMPARE((QList<double>{wordToTemperature(2047), wordToTemperature(2048), double(temperatureToWord(-0.0625))}),
@@ -178,8 +175,7 @@ private slots:
         lines.removeAt(37 + 64 * 4);
         const auto shifted = decodeParameters(joinLines(lines << "GPRS:extra" << "" << "001001001")).value();
         QCOMPARE(encodeParameters(shifted).left(37 * 11), encodeParameters(doc).left(37 * 11));
-        QCOMPARE(shifted.gprs, doc.gprs);
-        QVERIFY(shifted.zoneTexts[3] == doc.zoneTexts[3] && shifted.zoneTexts[4] != doc.zoneTexts[4]);
+        QVERIFY(shifted.gprs == doc.gprs && shifted.zoneTexts[3] == doc.zoneTexts[3] && shifted.zoneTexts[4] != doc.zoneTexts[4]);
         QVERIFY(shifted.zoneTexts[63].endsWith(QStringLiteral("065000034\r\n")));   // '"'
     }
 
@@ -190,8 +186,7 @@ private slots:
                                           "255", "007", "000", "008", "000", "255", "077", "088", "043"};
         for (int i = 0; i < values.size(); ++i)   // words 2047 and 2048; 015 reserved, not read
             lines[i] = "001001" + values[i];
-        lines[31] = "GPRS:Xab";   // RTC values: the leading number of whatever stands there
-        lines[32] = "GPRS:X+7";
+        std::tie(lines[31], lines[32]) = std::tuple("GPRS:Xab", "GPRS:X+7");   // RTC values: the leading number
         lines[4390] = "001002003";   // the 14 lines after the first GPRS line are not tested for "GPRS:"
 
         const auto doc = decodeParameters(joinLines(lines)).value();
