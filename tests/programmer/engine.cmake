@@ -1,3 +1,2 @@
-# The serial settings, and the programming engine against kvt-unit-sim on a pseudo-terminal.
-kvt_add_test(test_serialsettings SOURCES test_serialsettings.cpp LIBS kvt_serial kvt_simunit)
+# The serial settings and the programming engine against kvt-unit-sim on a pseudo-terminal.
 kvt_add_test(test_engine SOURCES test_engine.cpp LIBS kvt_serial kvt_simunit)

@@ -1,4 +1,5 @@
-// The programming engine against a simulated unit on a real pseudo-terminal.
+// The serial settings file, the COM port names, and the programming engine
+// against a simulated unit on a real pseudo-terminal.
 
 #include "programmer/engine.h"
 
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 using namespace kvt::programmer;
+using S = SerialSettings;
 
 namespace {
 // A write of `file` (null: smallFile(), "<missing>": no file) or, with "read"
@@ -44,6 +46,45 @@ private slots:
         m_finished = std::make_unique<QSignalSpy>(m_engine.get(), &ProgrammingEngine::finished);
     }
     void cleanup() { m_engine.reset(); m_folders.reset(); }
+
+    // Read over port 3, DTR off, RTS on, EOF on; written as four CR LF lines.
+    void settingsFile_data()
+    {
+        QTest::addColumn<QByteArray>("file");   // null: no file
+        QTest::addColumn<SerialSettings>("expected");
+        QTest::newRow("missing file") << QByteArray() << S{3, false, true, true};
+        QTest::newRow("all four lines") << QByteArray("1\r\n1\r\n0\r\n0\r\n") << S{1, true, false, false};
+        QTest::newRow("port 7 keeps the port") << QByteArray("7\r\n1\r\n1\r\n1\r\n") << S{3, true, true, true};
+        QTest::newRow("\"1 \", True, -1 are off") << QByteArray("2\r\n1 \r\nTrue\r\n-1") << S{2, false, false, false};
+        QTest::newRow("two lines") << QByteArray("4\r\n1") << S{4, true, true, true};
+        QTest::newRow("LF line ends") << QByteArray("2\n0\n0\n1\n") << S{2, false, false, true};
+    }
+
+    void settingsFile()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(SerialSettings, expected);
+        const QString path = settingsFilePath();
+        QCOMPARE(path, m_folders->configFolder() + QStringLiteral("/MolbSerial.cfg"));
+        if (!file.isNull())
+            writeFile(path, file);
+        QCOMPARE(readSerialSettings(path, S{3, false, true, true}), expected);
+        QVERIFY(QDir(m_folders->configFolder()).removeRecursively());   // made again when missing
+        QVERIFY(writeSerialSettings(path, S{2, true, true, false}));
+        QCOMPARE(readFile(path), QByteArray("2\r\n1\r\n1\r\n0\r\n"));
+        QVERIFY(!writeSerialSettings(path + QStringLiteral("/MolbSerial.cfg"), S{}));   // a file in the way
+    }
+
+    void portNamesMapToDevices()
+    {
+        const QString folder = m_folders->configFolder();
+        QVERIFY(QFile::link(QStringLiteral("/dev/ttyACM0"), folder + QStringLiteral("/com1")));
+        QVERIFY(QFile::link(QStringLiteral("dev/ttyUSB7"), folder + QStringLiteral("/com3")));   // relative
+        for (const auto &[name, device] : std::initializer_list<std::pair<const char *, QString>>{
+                 {"COM1", "/dev/ttyACM0"}, {"com1", "/dev/ttyACM0"}, {"COM2", "/dev/ttyS1"},
+                 {"COM3", folder + "/dev/ttyUSB7"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"}, {"COM5", "COM5"}})
+            QCOMPARE(portDevice(QLatin1String(name)), device);
+    }
 
     void endsWhereItShould_data()
     {
@@ -99,7 +140,7 @@ private slots:
         const QString path = file == "<missing>" ? m_folders->file("missing.kvt") : unitFile(file);
         QElapsedTimer clock;
         clock.start();
-        const SerialSettings com2{2, true, true, false};
+        const S com2{2, true, true, false};
         read ? m_engine->startReadId(com2, device) : m_engine->startWrite(path, com2, device);
         QVERIFY(m_finished->wait(5000));
         const qint64 ms = clock.elapsed();
@@ -140,8 +181,8 @@ private slots:
             QTest::qWait(1200);
             m_engine->cancel();
         });
-        m_engine->startWrite(unitFile(smallFile()), SerialSettings{}, sim.device());
-        m_engine->startReadId(SerialSettings{}, sim.device());   // busy: ignored
+        m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
+        m_engine->startReadId(S{}, sim.device());   // busy: ignored
         QVERIFY(m_finished->wait(5000));
         QTest::qWait(20);
         QCOMPARE(m_finished->size(), 1);
@@ -162,7 +203,7 @@ private slots:
             QCOMPARE(::write(master, "X", 1), 1);   // the echo of 088, early
             QTest::qWait(100);
         });
-        m_engine->startWrite(unitFile("001001088\r\n001002088\r\nGPRS:\r\n"), SerialSettings{}, name);
+        m_engine->startWrite(unitFile("001001088\r\n001002088\r\nGPRS:\r\n"), S{}, name);
         QVERIFY(m_finished->wait(5000));
         QCOMPARE(outcome().kind, Outcome::TimedOut);
         QCOMPARE(outcome().bytesProgrammed, 1);
@@ -203,8 +244,8 @@ private slots:
         connect(engine, &ProgrammingEngine::rangeChanged, this, [&] { drop(1); });
         connect(engine, &ProgrammingEngine::progressed, this, [&] { drop(2); });
         connect(engine, &ProgrammingEngine::finished, this, [&] { drop(3); });
-        write ? engine->startWrite(unitFile(smallFile()), SerialSettings{}, sim.device())
-              : engine->startReadId(SerialSettings{}, sim.device());
+        write ? engine->startWrite(unitFile(smallFile()), S{}, sim.device())
+              : engine->startReadId(S{}, sim.device());
         QTRY_VERIFY_WITH_TIMEOUT(!m_engine, 5000);
         QTest::qWait(100);
         QCOMPARE(sim.requests().size(), requests);

@@ -33,11 +33,6 @@ QStringList SimUnit::requests() const
                                          : QStringList();
 }
 
-QByteArray SimUnit::savedMemory() const
-{
-    return readFile(m_dir.filePath("memory"));
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

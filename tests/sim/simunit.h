@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+QByteArray readFile(const QString &path);   // "<missing>" when it cannot be read
+
 // A kvt-unit-sim process for tests, logging every request and saving its
 // memory into a temporary folder.
 class SimUnit {
@@ -15,7 +17,7 @@ public:
     bool stop();   // SIGTERM, then wait for the exit (the memory is saved then)
     QProcess &process() { return m_process; }
     QStringList requests() const;   // so far, one "W bbb aaa vvv" / "R bbb aaa" each
-    QByteArray savedMemory() const;   // after stop()
+    QByteArray savedMemory() const { return readFile(m_dir.filePath("memory")); }   // after stop()
     static QString program() { return QStringLiteral(KVT_UNIT_SIM); }
 
 private:
@@ -24,7 +26,6 @@ private:
     QString m_device;
 };
 
-QByteArray readFile(const QString &path);   // "<missing>" when it cannot be read
 QString writeFile(const QString &path, const QByteArray &bytes);   // returns `path`
 QString writeSavedImage(const QString &path);   // the file the editor saves at start-up
 // Ten memory lines of bank 2 (the first of value 000), then the GPRS lines.

@@ -1,5 +1,4 @@
-// kvt-unit-sim on its own: the line it serves, its memory, its link and its
-// stop signals.
+// kvt-unit-sim on its own: the line it serves, its memory and its link.
 
 #include "simunit.h"
 
@@ -18,8 +17,8 @@ private slots:
         QVERIFY(sim.start({"--identifier", QStringLiteral("ABCDEFG\u20ac")}));
         QSerialPort line(sim.device());
         QVERIFY(line.open(QIODevice::ReadWrite));
-        // Request, reply; bytes that start no request are skipped. The
-        // identity is kept in the unit's 8-bit set: the euro sign is 0x80.
+        // Bytes that start no request are skipped. The identity is kept in
+        // the unit's 8-bit set: the euro sign is 0x80.
         using B = QByteArray;
         for (const auto &[request, reply] : {std::pair{B("W\1\5A"), B("A")}, {B("xyzW\1\3\0", 7), B(1, 0)},
                                               {B("W\1\5B"), B("B")}, {B("R\0\12", 3), B("A")},
@@ -35,22 +34,7 @@ private slots:
         QCOMPARE(sim.savedMemory(), QByteArray("001005066\r\n001003000\r\n"));
     }
 
-    void stopSignalEndsADelayedReply()
-    {
-        SimUnit sim;
-        QVERIFY(sim.start({"--delay", "60000"}));
-        QSerialPort line(sim.device());
-        QVERIFY(line.open(QIODevice::ReadWrite));
-        line.write(QByteArray("W\x03\x07\x09"));   // stored, its echo a minute away
-        QTRY_COMPARE(sim.requests().size(), 1);
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(sim.stop());
-        QVERIFY(clock.elapsed() < 1000);
-        QCOMPARE(sim.savedMemory(), QByteArray("003007009\r\n"));
-    }
-
-    void linksTheDeviceWhileItRuns()
+    void linksTheDeviceAndRefusesBadOptions()
     {
         QTemporaryDir dir;
         const QString link = dir.filePath("com1");
@@ -60,14 +44,9 @@ private slots:
         QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
         QVERIFY(sim.stop());
         QVERIFY(!QFileInfo(link).isSymLink());
-        // Anything else is left alone, and the simulator does not start.
-        writeFile(link, "plain");
+        writeFile(link, "plain");   // anything else is left alone
         QCOMPARE(QProcess::execute(SimUnit::program(), {"--link", link}), 1);
         QCOMPARE(readFile(link), QByteArray("plain"));
-    }
-
-    void refusesBadOptions()
-    {
         for (const QStringList &options : {QStringList{"--identifier", "ABC"}, {"--identifier", "ABCDEFG\u03a9"},
                                            {"--wrong-echo-at", "0"}, {"--delay", "4294967296"}, {"/dev/ttyS0"}})
             QCOMPARE(QProcess::execute(SimUnit::program(), options), 2);
