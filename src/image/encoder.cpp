@@ -103,23 +103,4 @@ QString encodeParameters(const Document &doc)
     return image;
 }
 
-QStringList unstorableFields(const Document &doc)
-{
-    QStringList names;
-    if (!isEncodable(doc.simPin))
-        names << QStringLiteral("SimPin");
-    if (!isEncodable(doc.isdnRecall))
-        names << QStringLiteral("IsdnRecall");
-    for (int i = 0; i < GprsFieldCount; ++i) {
-        const QString &text = doc.gprs[i];
-        if (!isEncodable(text) || text.contains(QLatin1Char('\r')))
-            names << gprsFieldName(static_cast<GprsField>(i));
-    }
-    for (int zone = 1; zone <= ZoneCount; ++zone) {
-        if (!isEncodable(doc.zoneTexts[zone - 1]))
-            names << QStringLiteral("Zone%1").arg(zone, 2, 10, QLatin1Char('0'));
-    }
-    return names;
-}
-
 } // namespace kvt::image

@@ -3,7 +3,6 @@
 #include "image/document.h"
 
 #include <QString>
-#include <QStringList>
 
 namespace kvt::image {
 
@@ -23,13 +22,5 @@ std::array<int, ParameterLineCount> parameterBytes(const Document &doc);
 
 // One memory line "BBBAAAVVV" without its line end.
 QString memoryLine(int bank, int address, int value);
-
-// Names of the document's texts that cannot go into a configuration file:
-// a character without an 8-bit code (box names "SimPin", "IsdnRecall", the
-// GPRS box names, "Zone01".."Zone64"), or a GPRS text holding a carriage
-// return, which would end its line. Empty when the document can be saved.
-// An image encoded from such a document is refused by
-// writeConfigurationFile.
-QStringList unstorableFields(const Document &doc);
 
 } // namespace kvt::image

@@ -126,16 +126,6 @@ private slots:
                              7, 255, 128, 1, 128, 129}));
     }
 
-    void unstorableTexts()
-    {
-        Document doc = startupDocument();
-        doc.simPin = QStringLiteral(u"12\u0100");
-        doc.gprs[int(GprsField::Login)] = QStringLiteral("a\rb");
-        doc.gprs[int(GprsField::Mode)] = QStringLiteral("a\nb");        // stays in its line
-        doc.zoneTexts[4] += QChar(0x3A9);
-        QCOMPARE(unstorableFields(doc), (QStringList{"SimPin", "Login", "Zone05"}));
-    }
-
     void rejectedFiles_data()
     {
         QTest::addColumn<QByteArray>("bytes");
