@@ -108,7 +108,6 @@ private slots:
             QVERIFY2(doc() == before && changed.isEmpty() && !w->isModified() && d->shown.size() == messages, button);
         }
     }
-
     void smsCatchWarningOnlyFrom19To18()
     {
         click("Command7", 21);   // 40 -> 19: no warning yet
@@ -117,13 +116,11 @@ private slots:
         d->onMessage = [&](const ScriptedDialogs::Shown &) { shownMeanwhile = text("SmsCatchText"); };
         click("Command7", 2);   // 18, 17
         click("Command8");      // 18 upward
-        QCOMPARE(d->shown.size(), 1);
-        QCOMPARE(d->last()->title + "|" + d->last()->text, QStringLiteral(
-            "Warning Message|Too short SMS catch alert timing can result in PERMANENT Tracking device "
+        QCOMPARE(QString::number(d->shown.size()) + d->last()->title + "|" + d->last()->text, QStringLiteral(
+            "1Warning Message|Too short SMS catch alert timing can result in PERMANENT Tracking device "
             "Sleep mode!, please refer to the ZMT Protocol definition for more information..."));
         QVERIFY(d->last()->icon == kvt::app::MessageIcon::Exclamation && shownMeanwhile == "180 seconds");
     }
-
     void logMemoryCaption()
     {
         const std::pair<QList<int>, int> rows[] = {{{}, 0}, {{31, 32}, 0}, {{17}, 5450}, {{17, 26}, 4088},   // 0: N/A
@@ -137,7 +134,6 @@ private slots:
             QCOMPARE(w->isModified(), !ticked.isEmpty());
         }
     }
-
     void everyKindOfEditSetsMdf()
     {
         const std::function<void()> edits[] = {[&] { QTest::keyClicks(part("SimPin"), "1"); },
@@ -151,15 +147,14 @@ private slots:
         }
         QCOMPARE(doc().simPin + doc().isdnRecall + doc().gprsText(kvt::image::GprsField::Mode), "1+301");
     }
-
     // Saving right after start-up writes what `kvt new` writes; any document a file may hold
     // opens as it was and saves byte for byte.
     void savedFilesAreByteForByte()
     {
-        const QString saved = saveClean(), written = newPath();
+        const QString atStart = saveClean(), written = newPath();
         QCOMPARE(d->fileFilters, QStringList{QStringLiteral("Molberane configuration file (*.kvt)")});
         QCOMPARE(QProcess::execute(QStringLiteral(KVT_CLI), {QStringLiteral("new"), written}), 0);
-        QCOMPARE(fileBytes(saved), fileBytes(written));
+        QCOMPARE(fileBytes(atStart), fileBytes(written));
         QRandomGenerator random(7);
         for (int round = 0; round < 5; ++round) {
             const Document saved = kvt::testing::randomDocument(random);
@@ -171,7 +166,6 @@ private slots:
             QCOMPARE(fileBytes(saveClean()), fileBytes(path));
         }
     }
-
     // Cancelled dialogs and rejected files change nothing but the path; a failed write says so.
     void cancelledOrRejectedChangeNothing()
     {
@@ -183,8 +177,7 @@ private slots:
         QVERIFY(doc() == before && d->shown.isEmpty() && w->windowTitle() == Caption + saved + "*");
         const QString unreadable = newPath(), bad = newPath();
         QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("001001000\r\n01234\r\n") > 0);
-        f.close();
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("001001000\r\n01234\r\n") > 0 && f.flush());
         openFile(unreadable);
         openFile(bad);
         QCOMPARE(w->windowTitle(), Caption + bad + "*");
@@ -196,7 +189,6 @@ private slots:
         QVERIFY(d->shown[0].icon == kvt::app::MessageIcon::Exclamation && d->shown[1].icon == d->shown[0].icon);
         QVERIFY(doc() == before && part<QCheckBox>("Check5")->isChecked() && w->isModified());
     }
-
     // Save before exit: not modified, No, Yes and cancel, Yes and a file, Yes and a failed write.
     void exit()
     {
@@ -221,7 +213,6 @@ private slots:
             QVERIFY(file != 2 || (d->last()->text == SaveFailed && w->isVisible() && w->isModified() && doc() == edited));
         }
     }
-
     // The main window waits for the zone editor and takes the zone back; zone 64 is entry 63 only.
     void zoneHandBack()
     {
@@ -236,12 +227,10 @@ private slots:
         auto expected = before;
         expected[63].replace(41 * 11, 9, QStringLiteral("064224049"));
         QCOMPARE(doc().zoneTexts, expected);
-        QVERIFY(fileBytes(saved).contains(expected[63].toLatin1()));
         QTRY_VERIFY(!editor);
         click("Check5");
         QVERIFY(closeZone(openZone(3)) && w->isModified() && doc().zoneTexts == expected);
     }
-
     // Well-formed zones of every kind opened and closed without edits save byte for byte.
     void openingAndClosingEveryZoneKeepsTheFile()
     {
@@ -262,7 +251,6 @@ private slots:
         QVERIFY(!w->isModified());
         QCOMPARE(fileBytes(saveClean()), fileBytes(original));
     }
-
     // Every control is in the accessibility tree under the name a screen reader speaks:
     // a box's label (its buddy), a caption, a step button's action and its box's label.
     void everyControlIsFoundByName()
@@ -278,8 +266,10 @@ private slots:
                 walk(iface->child(i));
         };
         walk(QAccessible::queryAccessibleInterface(w.get()));
-        auto found = [&](const QString &name, QObject *object, QAccessible::Role role) {
-            return tree.contains(key(object, role, name));
+        int missing = 0;
+        auto find = [&](QObject *object, QAccessible::Role role, const QString &name) {
+            if (!tree.contains(key(object, role, name)) && ++missing)
+                qWarning("not found: %s as \"%s\"", qPrintable(object->objectName()), qPrintable(name));
         };
         QHash<QWidget *, QString> labels;
         for (QLabel *label : w->findChildren<QLabel *>())
@@ -289,19 +279,20 @@ private slots:
             boxes << box;
         QCOMPARE(boxes.size(), 8 + 1 + kvt::image::GprsFieldCount + 1);
         for (QWidget *box : boxes)
-            QVERIFY2(labels.contains(box) && found(labels[box], box, QAccessible::EditableText), qPrintable(box->objectName()));
+            find(box, QAccessible::EditableText, labels.value(box, "(no label)"));
         for (QCheckBox *check : w->findChildren<QCheckBox *>())
-            QVERIFY2(found(check->text(), check, QAccessible::CheckBox), qPrintable(check->objectName()));
+            find(check, QAccessible::CheckBox, check->text());
         for (QGroupBox *frame : w->findChildren<QGroupBox *>())
-            QVERIFY2(found(frame->title(), frame, QAccessible::Grouping), qPrintable(frame->objectName()));
+            find(frame, QAccessible::Grouping, frame->title());
         for (QAction *item : w->findChildren<QAction *>())
-            QVERIFY2(item->text().isEmpty() || found(item->text().remove('&'), item, QAccessible::MenuItem),
-                     qPrintable(item->objectName()));
+            if (!item->text().isEmpty())
+                find(item, QAccessible::MenuItem, item->text().remove('&'));
         for (const auto &[box, down, up] : {std::tuple{"TempLA", 3, 4}, {"TempHA", 1, 2}, {"TrackSeqText", 5, 6},
-                 {"RtcIntUnit", 16, 15}, {"RtcIntCounter", 14, 13}, {"SmsCatchText", 7, 8}})
-            for (const auto &[verb, button] : {std::pair{"Decrease ", down}, {"Increase ", up}})
-                QVERIFY(found(verb + labels[part(box)], part<QWidget>(QStringLiteral("Command%1").arg(button)),
-                              QAccessible::Button));
+                 {"RtcIntUnit", 16, 15}, {"RtcIntCounter", 14, 13}, {"SmsCatchText", 7, 8}}) {
+            find(part<QWidget>(QStringLiteral("Command%1").arg(down)), QAccessible::Button, "Decrease " + labels[part(box)]);
+            find(part<QWidget>(QStringLiteral("Command%1").arg(up)), QAccessible::Button, "Increase " + labels[part(box)]);
+        }
+        QCOMPARE(missing, 0);
     }
 };
 

