@@ -19,13 +19,10 @@ class TestApp : public QObject {
 
     TestFolders m_folders;
     ScriptedDialogs d;
-    static QList<QWidget *> visibleWindows()
+    static auto visibleWindows()
     {
-        QList<QWidget *> list;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                list << w;
-        return list;
+        const auto all = QApplication::topLevelWidgets();
+        return std::count_if(all.begin(), all.end(), [](QWidget *w) { return w->isVisible(); });
     }
 
 private slots:
@@ -54,8 +51,8 @@ private slots:
             const auto window = kvt::app::startConfigurator(d, instance);
             QVERIFY(window && window->isVisible() && d.shown.isEmpty() && instance.isLocked() == !lock.contains("plain"));
             QPointer<QWidget> splash;
-            for (QWidget *w : visibleWindows())
-                splash = w->objectName() == "Form2" ? w : splash.data();
+            for (QWidget *w : QApplication::topLevelWidgets())
+                splash = w->objectName() == "Form2" && w->isVisible() ? w : splash.data();
             QVERIFY(splash && window->close());   // closing the main window early takes the splash with it
             QTRY_VERIFY(!splash);
         }
