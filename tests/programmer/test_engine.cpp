@@ -47,28 +47,14 @@ private slots:
     }
     void cleanup() { m_engine.reset(); m_folders.reset(); }
 
-    // Read over port 3, DTR off, RTS on, EOF on; written as four CR LF lines.
-    void settingsFile_data()
-    {
-        QTest::addColumn<QByteArray>("file");   // null: no file
-        QTest::addColumn<SerialSettings>("expected");
-        QTest::newRow("missing file") << QByteArray() << S{3, false, true, true};
-        QTest::newRow("all four lines") << QByteArray("1\r\n1\r\n0\r\n0\r\n") << S{1, true, false, false};
-        QTest::newRow("port 7 keeps the port") << QByteArray("7\r\n1\r\n1\r\n1\r\n") << S{3, true, true, true};
-        QTest::newRow("\"1 \", True, -1 are off") << QByteArray("2\r\n1 \r\nTrue\r\n-1") << S{2, false, false, false};
-        QTest::newRow("two lines") << QByteArray("4\r\n1") << S{4, true, true, true};
-        QTest::newRow("LF line ends") << QByteArray("2\n0\n0\n1\n") << S{2, false, false, true};
-    }
-
+    // The window's test reads the settings file's odd lines; here, the
+    // file edited on Linux and its writing as four CR LF lines.
     void settingsFile()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(SerialSettings, expected);
         const QString path = settingsFilePath();
         QCOMPARE(path, m_folders->configFolder() + QStringLiteral("/MolbSerial.cfg"));
-        if (!file.isNull())
-            writeFile(path, file);
-        QCOMPARE(readSerialSettings(path, S{3, false, true, true}), expected);
+        writeFile(path, "2\n0\n0\n1\n");
+        QCOMPARE(readSerialSettings(path, S{3, false, true, false}), (S{2, false, false, true}));
         QVERIFY(QDir(m_folders->configFolder()).removeRecursively());   // made again when missing
         QVERIFY(writeSerialSettings(path, S{2, true, true, false}));
         QCOMPARE(readFile(path), QByteArray("2\r\n1\r\n1\r\n0\r\n"));
@@ -126,12 +112,16 @@ private slots:
                                                   {"read --firmware 1023 --date 1299", "10.23", "12/2099"},
                                                   {"read --firmware 0005 --date 0100", "0.05", "01/2000"}})
             add(version, {unit, {}, K::Identified, "Device ID", identity.arg(version, date), 0, 25});
+        // The identity travels in the unit's 8-bit set.
+        const QString euro = identity.arg("3.12", "06/2007").replace(QStringLiteral("KVT00001"),
+                                                                     QStringLiteral(u"KVT0000\u20ac"));
+        add("identifier in 8 bits", {"read --identifier KVT0000\u20ac", {}, K::Identified, "Device ID", euro, 0, 25});
     }
 
     void endsWhereItShould()
     {
         QFETCH(Case, c);
-        QStringList options = QString::fromLatin1(c.unit).split(u' ', Qt::SkipEmptyParts);
+        QStringList options = QString::fromUtf8(c.unit).split(u' ', Qt::SkipEmptyParts);
         const bool read = options.removeAll("read") > 0, absent = options.removeAll("absent") > 0;
         const QByteArray file = c.file.isNull() ? smallFile() : c.file;
         SimUnit sim;
@@ -216,40 +206,29 @@ private slots:
     // An owner may delete the engine from inside any of its signals (0
     // portOpened, 1 rangeChanged, 2 the third progress, 3 finished): nothing
     // more is sent and the port is free again.
-    void deletedFromItsOwnSignals_data()
-    {
-        QTest::addColumn<bool>("write");
-        QTest::addColumn<int>("signal");
-        QTest::addColumn<int>("requests");
-        QTest::newRow("write, portOpened") << true << 0 << 0;
-        QTest::newRow("write, rangeChanged") << true << 1 << 0;
-        QTest::newRow("write, progressed") << true << 2 << 3;
-        QTest::newRow("write, finished") << true << 3 << 10;
-        QTest::newRow("read, finished") << false << 3 << 25;
-    }
-
     void deletedFromItsOwnSignals()
     {
-        QFETCH(bool, write);
-        QFETCH(int, signal);
-        QFETCH(int, requests);
-        SimUnit sim;
-        QVERIFY(sim.start());
-        ProgrammingEngine *engine = m_engine.get();
-        const auto drop = [&](int which) {
-            if (which == signal && m_engine && (which != 2 || m_progress->size() == 3))
-                m_engine.reset();
-        };
-        connect(engine, &ProgrammingEngine::portOpened, this, [&] { drop(0); });
-        connect(engine, &ProgrammingEngine::rangeChanged, this, [&] { drop(1); });
-        connect(engine, &ProgrammingEngine::progressed, this, [&] { drop(2); });
-        connect(engine, &ProgrammingEngine::finished, this, [&] { drop(3); });
-        write ? engine->startWrite(unitFile(smallFile()), S{}, sim.device())
-              : engine->startReadId(S{}, sim.device());
-        QTRY_VERIFY_WITH_TIMEOUT(!m_engine, 5000);
-        QTest::qWait(100);
-        QCOMPARE(sim.requests().size(), requests);
-        QVERIFY(QSerialPort(sim.device()).open(QIODevice::ReadWrite));
+        for (const auto &[write, signal, requests] : {std::tuple{true, 0, 0}, {true, 1, 0}, {true, 2, 3},
+                                                      {true, 3, 10}, {false, 3, 25}}) {
+            m_engine = std::make_unique<ProgrammingEngine>();
+            m_progress = std::make_unique<QSignalSpy>(m_engine.get(), &ProgrammingEngine::progressed);
+            SimUnit sim;
+            QVERIFY(sim.start());
+            ProgrammingEngine *engine = m_engine.get();
+            const auto drop = [&, signal = signal](int which) {
+                if (which == signal && m_engine && (which != 2 || m_progress->size() == 3))
+                    m_engine.reset();
+            };
+            connect(engine, &ProgrammingEngine::portOpened, this, [&] { drop(0); });
+            connect(engine, &ProgrammingEngine::rangeChanged, this, [&] { drop(1); });
+            connect(engine, &ProgrammingEngine::progressed, this, [&] { drop(2); });
+            connect(engine, &ProgrammingEngine::finished, this, [&] { drop(3); });
+            write ? engine->startWrite(unitFile(smallFile()), S{}, sim.device()) : engine->startReadId(S{}, sim.device());
+            QTRY_VERIFY_WITH_TIMEOUT(!m_engine, 5000);
+            QTest::qWait(100);
+            QCOMPARE(sim.requests().size(), requests);
+            QVERIFY(QSerialPort(sim.device()).open(QIODevice::ReadWrite));
+        }
     }
 
 private:

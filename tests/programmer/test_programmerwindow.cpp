@@ -60,10 +60,11 @@ QStringList outline(QMenu *menu)
 
 QString checked(QWidget *w)   // e.g. "Com3 RtsEnable"
 {
-    QStringList items;
-    for (QAction *menu : w->findChild<QMenuBar *>()->actions())
-        items += outline(menu->menu()).filter(" [x]").replaceInStrings(QRegularExpression(" .*"), "");
-    return items.join(u' ');
+    QStringList on;
+    for (const char *name : {"Com1", "Com2", "Com3", "Com4", "DtrEnable", "RtsEnable", "EofEnable"})
+        if (item(w, name)->isChecked())
+            on << name;
+    return on.join(u' ');
 }
 
 struct Case {
