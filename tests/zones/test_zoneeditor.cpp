@@ -75,8 +75,6 @@ private slots:
         for (QWidget *control : m_editor->findChildren<QWidget *>())
             if (qobject_cast<QAbstractButton *>(control) || qobject_cast<QLineEdit *>(control))
                 QVERIFY2(!tree.value(control).isEmpty(), qPrintable(control->objectName()));
-        QCOMPARE(tree.value(w("RLor")) + "|" + tree.value(w("Command12")),
-                 "RIGHT LINE LONGITUDE hemisphere|Decrease Max Speed Limit (Knots) by 10");
         QCOMPARE(box("TextCid") + box("SpeedBox") + box("StartUTC") + box("StopUTC"),
                  QStringLiteral("~~~~999 (1850.1 KM/H)09:00:0017:00:00"));
         QCOMPARE(caption("TL01") + caption("TLor") + caption("BLor") + caption("LLor") + caption("RLor"),
