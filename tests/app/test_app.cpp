@@ -35,7 +35,6 @@ private slots:
         splash->tick();
         splash->tick();
         QVERIFY(finished.size() == 1 && splash->value() == 100 && main.isVisible() && !splash->isVisible());
-        QTRY_VERIFY(!splash);
     }
     // A lock held, or one that cannot be made (its folder is a file): the start goes on.
     void startShowsSplashThenMainWindow()
@@ -64,7 +63,6 @@ private slots:
 
         // Real processes; the lock a crashed one leaves behind does not block.
         const QString lock = m_folders.file("runtime/kvt-configurator.lock");
-        QCOMPARE(SingleInstance::defaultLockPath(), lock);
         QProcess one, two;
         one.start(QStringLiteral(KVT_CONFIGURATOR), {});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);

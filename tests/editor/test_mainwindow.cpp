@@ -25,11 +25,7 @@ static const QString Caption = QStringLiteral("MOLBERANE\u00AE KVT Series Config
 static const QString Deg = QStringLiteral("\u00B0C");
 static const QString SaveFailed = QStringLiteral("Unable to save the configuration file, saving aborted...");
 
-static QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+static QByteArray fileBytes(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : ""; }
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -67,8 +63,7 @@ class TestMainWindow : public QObject {
     // Closes the zone editor and waits for its zone to be back in the document.
     bool closeZone(QWidget *editor)
     {
-        editor->close();
-        return QTest::qWaitFor([this] {
+        return editor->close() && QTest::qWaitFor([this] {
             return w->isEnabled() && !w->findChild<kvt::zones::ZoneEditor *>() && !part<QTimer>("Timer1")->isActive();
         });
     }
