@@ -10,7 +10,10 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -134,6 +137,25 @@ private slots:
             edit();
             QVERIFY(w->isModified() && w->windowTitle() == Caption + path + "*");
         }
+    }
+    // No box takes a character the files cannot hold, typed or pasted, nor a GPRS box a
+    // carriage return, which would split its line and make every later save fail.
+    void boxesRefuseWhatTheFilesCannotHold()
+    {
+        for (const char *name : {"SimPin", "IsdnRecall", "Apn", "Tmr2"}) {
+            QLineEdit *box = part(name);
+            box->clear();
+            QTest::keyClicks(box, "a");
+            QKeyEvent omega(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral(u"\u03A9"));
+            QCoreApplication::sendEvent(box, &omega);
+            QTest::keyClicks(box, "b");
+            QGuiApplication::clipboard()->setText(QStringLiteral(u"\u4E2D"));
+            box->paste();
+            QCOMPARE(box->text(), QStringLiteral("ab"));
+        }
+        QGuiApplication::clipboard()->setText(QStringLiteral("x\ry"));
+        part("Apn")->paste();
+        QVERIFY(!text("Apn").contains(QLatin1Char('\r')));
     }
     // Saving right after start-up writes what `kvt new` writes; any document a file may hold
     // opens as it was and saves byte for byte.
