@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace kvt::app {
 
@@ -26,12 +27,21 @@ void WidgetDialogs::message(QWidget *parent, const QString &title, const QString
     box.exec();
 }
 
-bool WidgetDialogs::askYesNo(QWidget *parent, const QString &title, const QString &text,
-                             MessageIcon icon)
+Answer WidgetDialogs::askYesNo(QWidget *parent, const QString &title, const QString &text,
+                               MessageIcon icon)
 {
     QMessageBox box(toBoxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    // Escape and the close button press the escape button; a hidden one
+    // keeps them apart from No.
+    QAbstractButton *dismiss = box.addButton(QMessageBox::Cancel);
+    dismiss->hide();
+    box.setEscapeButton(dismiss);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Answer::No;
+    return Answer::Dismissed;
 }
 
 std::optional<QString> WidgetDialogs::openFileName(QWidget *parent, const QString &filterText,

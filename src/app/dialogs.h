@@ -10,6 +10,10 @@ namespace kvt::app {
 
 enum class MessageIcon { None, Exclamation, Information };
 
+// The answer to a box with Yes and No. Dismissed: closed with neither
+// (Escape, the box's close button), which callers take as "not now".
+enum class Answer { Yes, No, Dismissed };
+
 // Every modal message box and file dialog of the windows goes through this
 // interface, so that tests can read each message and script each answer.
 class Dialogs {
@@ -19,9 +23,9 @@ public:
     // A modal box with an OK button.
     virtual void message(QWidget *parent, const QString &title, const QString &text,
                          MessageIcon icon) = 0;
-    // A modal box with Yes and No; true for Yes. Closing it counts as No.
-    virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text,
-                          MessageIcon icon) = 0;
+    // A modal box with Yes and No.
+    virtual Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
+                            MessageIcon icon) = 0;
     // File dialogs with one filter entry; nothing when cancelled.
     // The save dialog asks nothing before replacing a file and adds no
     // extension to a typed name.
@@ -40,8 +44,8 @@ class WidgetDialogs final : public Dialogs {
 public:
     void message(QWidget *parent, const QString &title, const QString &text,
                  MessageIcon icon) override;
-    bool askYesNo(QWidget *parent, const QString &title, const QString &text,
-                  MessageIcon icon) override;
+    Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
+                    MessageIcon icon) override;
     std::optional<QString> openFileName(QWidget *parent, const QString &filterText,
                                         const QString &startPath) override;
     std::optional<QString> saveFileName(QWidget *parent, const QString &filterText,

@@ -7,18 +7,15 @@
 #include <QString>
 #include <QTimer>
 
-#include <array>
-
 class QAction;
-class QCheckBox;
-class QGroupBox;
-class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
+class QScrollArea;
+class QShortcut;
 
 namespace kvt::app { class Dialogs; }
 
 namespace kvt::editor {
+
+class DocumentForm;
 
 // The configurator's main window "Form1": edits one unit's parameter set
 // (the open document), opens and saves configuration files, hands zones to
@@ -39,7 +36,8 @@ public:
     // Records the LOG memory holds for the ticked fields; 0 when none.
     int logRecordCount() const;
 
-    // The File and Programmer menu commands.
+    // The File and Programmer menu commands. Like every command of the
+    // window they do nothing while the zone editor or the programmer is open.
     void openDocument();
     void saveDocument();
     void runProgrammer();
@@ -53,43 +51,29 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
-    void buildDeviceFrame(QWidget *frame);
-    void buildRegisterFrames(QGroupBox *registers, QGroupBox *log);
-    void buildGprsFrame(QWidget *frame);
     void buildMenus();
+    void setCommandsEnabled(bool enabled);
+    void fitToScreen(const QMargins &frame);
 
-    void step(int button);
-    void writeValueBox(int box);
-    void refreshGprsFormat();
-    void refreshLogMemoryCaption();
-    void checkClicked(int number);
-
-    void showDocument();
     void setModified(bool modified);
     void setDocumentPath(const QString &path);
     void updateCaption();
     bool writeDocument(const QString &path);
     void finishZoneHandBack();
+    void takeOutOfUse();
     void giveBack();
 
     app::Dialogs &m_dialogs;
-    image::Document m_doc;
+    DocumentForm *m_form;
+    QScrollArea *m_scrollArea;
     bool m_modified = false;
-    bool m_filling = false;
     QString m_documentPath;
     QString m_dialogPath;      // the file dialog's last chosen path
-    int m_logRecordCount = 0;
-
-    std::array<QLineEdit *, 6> m_valueBoxes{};
-    QLineEdit *m_simPin = nullptr;
-    QLineEdit *m_isdnRecall = nullptr;
-    std::array<QCheckBox *, image::CheckCount> m_checks{};
-    QGroupBox *m_logFrame = nullptr;
-    std::array<QLineEdit *, image::GprsFieldCount> m_gprsBoxes{};
-    QPlainTextEdit *m_gprsFormat = nullptr;
-    QLineEdit *m_formatLen = nullptr;
+    QList<QAction *> m_commands;   // every menu and menu item
+    QShortcut *m_menuKey = nullptr;
 
     QTimer m_handBackTimer;    // Timer1: the zone hand-back, after the editor is gone
     int m_pendingZone = 0;

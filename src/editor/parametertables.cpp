@@ -8,14 +8,25 @@ namespace kvt::editor {
 
 using image::Document;
 
+const std::array<TextBox, 2> TextBoxes = {{
+    {"SimPin", "SIM Card PIN", 8, &Document::simPin},
+    {"IsdnRecall", "ISDN Recall number", 16, &Document::isdnRecall},
+}};
+
 const std::array<ValueBox, 6> ValueBoxes = {{
     {"TempLA", "TLA", &Document::tempLowAlert, image::temperatureText},
     {"TempHA", "THA", &Document::tempHighAlert, image::temperatureText},
     {"TrackSeqText", "Tracking counter", &Document::trackingCounter, image::trackingCounterText},
-    {"RtcIntUnit", "RTC Interval unit", &Document::rtcIntervalUnit, image::rtcUnitText},
+    {"RtcIntUnit", "RTC Interval unit", &Document::rtcIntervalUnit, rtcUnitBoxText},
     {"RtcIntCounter", "RTC Interval counter", &Document::rtcIntervalCounter, image::rtcCounterText},
     {"SmsCatchText", "SMS Catch Alert Timer", &Document::smsCatchAlertTimer, image::smsCatchText},
 }};
+
+QString rtcUnitBoxText(double code)
+{
+    const QString word = image::rtcUnitText(code);
+    return word.isEmpty() ? QStringLiteral("Unit %1").arg(image::formatNumber(code)) : word;
+}
 
 const std::array<StepButton, 12> StepButtons = {{
     {"Command3", TempLA, -0.5, -55},

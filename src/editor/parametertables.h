@@ -10,6 +10,16 @@
 // arithmetic. No widgets here.
 namespace kvt::editor {
 
+// The free text boxes of the device frame; the file keeps at most
+// maxLength characters of each, and the box holds no more.
+struct TextBox {
+    const char *name;
+    const char *label;
+    int maxLength;
+    QString image::Document::*text;
+};
+extern const std::array<TextBox, 2> TextBoxes;
+
 // A read-only value box: its label, the document value it shows and the
 // form it shows it in.
 struct ValueBox {
@@ -21,6 +31,11 @@ struct ValueBox {
 
 enum ValueBoxIndex { TempLA, TempHA, TrackSeqText, RtcIntUnit, RtcIntCounter, SmsCatchText };
 extern const std::array<ValueBox, 6> ValueBoxes;
+
+// The form of the RTC Interval unit box: the unit's word for 4..7, and a
+// neutral "Unit N" for a code the unit has no word for (only a file can
+// hold one).
+QString rtcUnitBoxText(double code);
 
 // A step button: it changes its box's value by `step` unless the value is
 // already at or beyond `limit` (a down step stops at or below the limit,

@@ -5,6 +5,7 @@
 #include "image/encoder.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace kvt::image {
@@ -139,8 +140,10 @@ QList<QByteArray> splitLines(const QByteArray &bytes)
 
 bool isValidLine(const QByteArray &line)
 {
-    if (line.isEmpty() || line.startsWith("GPRS:"))
+    if (line.isEmpty())
         return true;
+    if (line.startsWith("GPRS:"))
+        return line.size() - 5 <= MaxGprsTextLength;
     if (line.size() != 9 || !std::all_of(line.cbegin(), line.cend(), isDigit))
         return false;
     return threeDigits(line, 0) <= 255 && threeDigits(line, 3) <= 255 && threeDigits(line, 6) <= 255;
@@ -148,6 +151,8 @@ bool isValidLine(const QByteArray &line)
 
 std::optional<QByteArray> readConfigurationBytes(const QString &path)
 {
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -288,7 +293,8 @@ bool writeConfigurationFile(const QString &path, const QString &imageText, QStri
     // return inside a GPRS text, a value that is no byte).
     if (!checkConfigurationBytes(*bytes))
         return fail(QStringLiteral("The configuration holds a line that is neither a memory "
-                                   "line nor a GPRS line."));
+                                   "line nor a GPRS line of at most %1 characters.")
+                        .arg(MaxGprsTextLength));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -14,17 +14,23 @@ namespace kvt::image {
 // lone LF stays part of its line. Line ends are not part of the lines.
 QList<QByteArray> splitLines(const QByteArray &bytes);
 
-// The line check: every line is empty, starts with "GPRS:", or is a
-// memory line of nine decimal digits whose three fields are 000..255.
+// The line check: every line is empty, a GPRS line ("GPRS:" and at most
+// MaxGprsTextLength characters), or a memory line of nine decimal digits
+// whose three fields are 000..255.
 // Files larger than this are refused: far above any configuration, it keeps
 // a device file or a huge log from filling the memory.
 inline constexpr qsizetype MaxConfigurationFileSize = 16 * 1024 * 1024;
+// What a text box of the windows holds: a longer GPRS text could only be
+// shown cut, and saved cut, so no such file is loaded or written.
+inline constexpr qsizetype MaxGprsTextLength = 32767;
 
 bool isValidLine(const QByteArray &line);
 bool checkConfigurationBytes(const QByteArray &bytes);   // false above the size limit too
 
 // The bytes of a file, read no further than just past the size limit;
-// nothing when the file cannot be opened or read.
+// nothing when the file cannot be opened or read, and nothing, without
+// opening it, when it is not a regular file (or a link to one): a named
+// pipe or a device would block or never end.
 std::optional<QByteArray> readConfigurationBytes(const QString &path);
 
 // Positional decoding of a checked file into a whole document. Returns

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -21,6 +22,7 @@ namespace kvt::programmer {
 namespace {
 
 const QString NoFileLoaded = QStringLiteral("No file loaded");
+const QString ErrorTitle = QStringLiteral("Error Message");
 
 QAction *addItem(QMenu *menu, const QString &name, const QString &caption,
                  const QKeySequence &shortcut = {})
@@ -67,8 +69,11 @@ ProgrammerWindow::ProgrammerWindow(app::Dialogs &dialogs, QWidget *parent)
     // must not write the defaults over the user's settings.
     readSettingsFile();
     m_writeMenu->setEnabled(false);
-    // Room for the caption and a usual path.
-    resize(qMax(sizeHint().width(), 560), sizeHint().height());
+    // Room for the caption and a usual path, within the screen's free area.
+    QSize size(qMax(sizeHint().width(), 560), sizeHint().height());
+    if (const QScreen *s = screen())
+        size = size.boundedTo(s->availableGeometry().size());
+    resize(size);
 
     connect(m_engine, &ProgrammingEngine::portOpened, this, &ProgrammerWindow::setStatus);
     connect(m_engine, &ProgrammingEngine::rangeChanged, this, [this](int maximum) {
@@ -251,9 +256,12 @@ void ProgrammerWindow::importConfigurationFile()
         return;
     switch (image::checkConfigurationFile(*path)) {
     case image::LoadResult::Unreadable:
+        // Said as the configurator's Open says it; the earlier import stays.
+        m_dialogs.message(this, ErrorTitle, image::UnreadableFileText,
+                          app::MessageIcon::Exclamation);
         return;
     case image::LoadResult::Invalid:
-        m_dialogs.message(this, QStringLiteral("Error Message"), image::InvalidFileText,
+        m_dialogs.message(this, ErrorTitle, image::InvalidFileText,
                           app::MessageIcon::Exclamation);
         m_importPath.clear();
         setLoadedFile(NoFileLoaded);

@@ -1,12 +1,15 @@
 // Start-up: the splash sequence and one configurator per user, in this process and across processes.
 #include "app/singleinstance.h"
 #include "app/splash.h"
+#include "app/dialogs.h"
 #include "app/startup.h"
 #include "editor/mainwindow.h"
 #include "scripteddialogs.h"
 #include "testenv.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -75,6 +78,32 @@ private slots:
         one.kill();
         one.waitForFinished();
         QVERIFY(QFile::exists(lock) && SingleInstance(lock).tryLock());
+    }
+    // The real Yes/No box: left by Yes or No, while Escape and its close button dismiss it, no third
+    // button shown.
+    void yesNoBoxTellsDismissalApart()
+    {
+        using kvt::app::Answer;
+        kvt::app::WidgetDialogs dialogs;
+        QStringList shownButtons;
+        const std::pair<std::function<void(QMessageBox *)>, Answer> rows[] = {
+            {[](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); }, Answer::Yes},
+            {[](QMessageBox *box) { QTest::keyClick(box->button(QMessageBox::No), Qt::Key_Space); }, Answer::No},
+            {[](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); }, Answer::Dismissed},
+            {[](QMessageBox *box) { box->close(); }, Answer::Dismissed}};
+        for (const auto &[act, answer] : rows) {
+            QTimer::singleShot(0, [&, act = act] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box && box->isVisible());
+                shownButtons.clear();
+                for (QAbstractButton *button : box->findChildren<QAbstractButton *>())
+                    if (button->isVisible())
+                        shownButtons << button->text().remove('&');
+                act(box);
+            });
+            QCOMPARE(dialogs.askYesNo(nullptr, "Warning Message", "           Save before exit?", kvt::app::MessageIcon::None), answer);
+            QCOMPARE(shownButtons, QStringList({"Yes", "No"}));
+        }
     }
 };
 

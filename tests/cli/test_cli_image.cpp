@@ -3,6 +3,7 @@
 #include "image/encoder.h"
 #include "image/gprs.h"
 #include "testdocuments.h"
+#include "testenv.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -71,8 +72,20 @@ private slots:
                 QVERIFY(bytes == good || (run.out.isEmpty() && run.err.contains(InvalidFileText)));
             }
         }
-        const Run missing = runKvt({"check", path(QStringLiteral("missing.kvt"))});
-        QVERIFY2(missing.exitCode == 1 && missing.err.contains(UnreadableFileText), qPrintable(missing.err));
+        // Only a regular file, or a link to one, is read: a named pipe is refused at once, unopened.
+        NamedPipe pipe(path(QStringLiteral("x.kvt")));
+        for (const char *name : {"missing.kvt", "x.kvt"}) {
+            const Run unreadable = runKvt({"check", path(QLatin1String(name))});
+            QVERIFY2(unreadable.exitCode == 1 && unreadable.err.contains(UnreadableFileText), qPrintable(unreadable.err));
+        }
+        QVERIFY(pipe.created() && !pipe.wasOpened());
+        writeBytes(file, good);
+        QVERIFY(QFile::link(file, path(QStringLiteral("link.kvt"))));
+        QCOMPARE(runKvt({"check", path(QStringLiteral("link.kvt"))}).exitCode, 0);
+        QCOMPARE(runKvt({"check", "-"}, file).exitCode, 0);
+        // A GPRS text longer than the windows' boxes hold is refused, not cut.
+        writeBytes(file, good + "GPRS:" + QByteArray(40000, 'a') + "\r\n");
+        QVERIFY(runKvt({"check", file}).err.contains(InvalidFileText));
     }
 
     void showOfAnEditedDocument()

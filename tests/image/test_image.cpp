@@ -135,6 +135,8 @@ private slots:
         // A line that is neither empty, nor a GPRS line, nor nine digits in three bytes.
         for (const char *line : {"001013005 ", "00100908", "00100920x", "001009256", "999001000", "gprs:abc"})
             QTest::addRow("line \"%s\"", line) << withLine(200, line) << false;
+        // More than a box holds: refused rather than cut.
+        QTest::newRow("GPRS text of 32768 characters") << withLine(4390, "GPRS:" + QByteArray(32768, 'a')) << false;
         QTest::newRow("empty file") << QByteArray() << true;
         // An empty or GPRS line where a byte belongs passes the line check but is no byte.
         for (const auto &[line, text] : {std::pair{12, ""}, {3, "GPRS:X300"}, {9, "GPRS:X256"}, {32, "GPRS:X-12"}})
@@ -210,8 +212,9 @@ private slots:
         QTemporaryDir dir;
         const QString kept = dir.filePath(QStringLiteral("kept.kvt"));
         QVERIFY(writeFile(kept, "old contents"));
-        // A character without a code (never written as a wider number) or a CR that would split a GPRS line.
-        for (const QString &apn : {QStringLiteral(u"\u0100"), QStringLiteral("6\r0")}) {
+        // A character without a code (never written as a wider number), a CR that would split a GPRS
+        // line, or more than a box holds.
+        for (const QString &apn : {QStringLiteral(u"\u0100"), QStringLiteral("6\r0"), QString(40000, u'a')}) {
             Document doc = startupDocument();
             doc.gprsText(GprsField::Apn) = apn;
             QString why;

@@ -128,8 +128,6 @@ private slots:
     {
         ProgrammerWindow *w = openWindow();
         const QString good = savedFile(QStringLiteral("Fleet & Co.kvt"));
-        import(m_folders->file(QStringLiteral("gone.kvt")));   // silently nothing
-        QCOMPARE(menuState(w), JustOpened);
         import(good);
         QCOMPARE(m_dialogs->fileFilters.last(), kvt::app::ConfigurationFilter);
         QCOMPARE(accessible(child<QLabel>(w, "Label1"))->text(QAccessible::Name), good);   // "&" included
@@ -137,6 +135,18 @@ private slots:
         QCOMPARE(text(w, "Label1"), good);
         QCOMPARE(menuState(w), Imported);
         QVERIFY(m_dialogs->shown.isEmpty());
+
+        // A file that cannot be read, a named pipe among them (refused unopened, at once), is
+        // said as the configurator says it; the earlier import stays.
+        NamedPipe pipe(m_folders->file(QStringLiteral("x.kvt")));
+        for (const char *name : {"gone.kvt", "x.kvt"}) {
+            import(m_folders->file(QLatin1String(name)));
+            QCOMPARE(m_dialogs->last()->title + '|' + m_dialogs->last()->text,
+                     "Error Message|Unable to read the configuration file, loading aborted...");
+            QCOMPARE(text(w, "Label1"), good);
+            QCOMPARE(menuState(w), Imported);
+        }
+        QVERIFY(pipe.created() && !pipe.wasOpened());
 
         // A field over 255 refuses the whole file, even after a good import.
         const QString bad = writeFile(m_folders->file(QStringLiteral("bad.kvt")),

@@ -8,13 +8,13 @@ void ScriptedDialogs::message(QWidget *, const QString &title, const QString &te
         onMessage(shown.last());
 }
 
-bool ScriptedDialogs::askYesNo(QWidget *, const QString &title, const QString &text,
-                               kvt::app::MessageIcon icon)
+kvt::app::Answer ScriptedDialogs::askYesNo(QWidget *, const QString &title, const QString &text,
+                                           kvt::app::MessageIcon icon)
 {
     shown.append({title, text, icon, true});
     if (onMessage)
         onMessage(shown.last());
-    return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
+    return answers.isEmpty() ? kvt::app::Answer::No : answers.takeFirst();
 }
 
 std::optional<QString> ScriptedDialogs::openFileName(QWidget *, const QString &filterText,

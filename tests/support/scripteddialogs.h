@@ -19,7 +19,7 @@ public:
     };
 
     QList<Shown> shown;                           // every message, in order
-    QList<bool> yesNoAnswers;                     // taken first to last; No when empty
+    QList<kvt::app::Answer> answers;              // taken first to last; No when empty
     QList<std::optional<QString>> fileAnswers;    // taken first to last; cancel when empty
     QStringList fileFilters;                      // filter of each file dialog shown
     // Called while a message is "on screen" (e.g. to look at a window then).
@@ -27,8 +27,8 @@ public:
 
     void message(QWidget *parent, const QString &title, const QString &text,
                  kvt::app::MessageIcon icon) override;
-    bool askYesNo(QWidget *parent, const QString &title, const QString &text,
-                  kvt::app::MessageIcon icon) override;
+    kvt::app::Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
+                              kvt::app::MessageIcon icon) override;
     std::optional<QString> openFileName(QWidget *parent, const QString &filterText,
                                         const QString &startPath) override;
     std::optional<QString> saveFileName(QWidget *parent, const QString &filterText,

@@ -2,6 +2,10 @@
 
 #include <QDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 TestFolders::TestFolders()
     : m_oldConfig(qgetenv("XDG_CONFIG_HOME")), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
 {
@@ -22,4 +26,32 @@ TestFolders::~TestFolders()
 QString TestFolders::configFolder() const
 {
     return m_dir.filePath(QStringLiteral("config/kvt"));
+}
+
+NamedPipe::NamedPipe(const QString &path) : m_path(QFile::encodeName(path))
+{
+    m_created = ::mkfifo(m_path.constData(), 0600) == 0;
+    if (!m_created)
+        return;
+    m_watchdog = std::thread([this] {
+        const int fd = ::open(m_path.constData(), O_WRONLY);   // waits for a reader
+        if (fd >= 0) {
+            if (!m_stopping)
+                m_opened = true;
+            ::close(fd);
+        }
+    });
+}
+
+NamedPipe::~NamedPipe()
+{
+    if (!m_created)
+        return;
+    // Be the reader the watchdog waits for, if nothing else was.
+    m_stopping = true;
+    const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+    m_watchdog.join();
+    if (fd >= 0)
+        ::close(fd);
+    ::unlink(m_path.constData());
 }

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <thread>
+
 // Points the configuration and runtime folders ($XDG_CONFIG_HOME,
 // $XDG_RUNTIME_DIR) at a fresh temporary folder for the life of the object,
 // so tests never touch the user's settings.
@@ -17,4 +20,24 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_oldConfig, m_oldRuntime;
+};
+
+// A named pipe that never hangs a test. A watchdog thread waits to open its
+// writing end, which succeeds as soon as anything opens the pipe for
+// reading; it then closes it at once, so that reader meets an empty file
+// instead of waiting forever, and the test can tell it was opened.
+class NamedPipe {
+public:
+    explicit NamedPipe(const QString &path);
+    ~NamedPipe();
+    bool created() const { return m_created; }
+    // Something opened the pipe to read it.
+    bool wasOpened() const { return m_opened; }
+
+private:
+    QByteArray m_path;
+    bool m_created = false;
+    std::atomic_bool m_opened = false;
+    std::atomic_bool m_stopping = false;
+    std::thread m_watchdog;
 };
