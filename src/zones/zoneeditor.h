@@ -1,25 +1,28 @@
 #pragma once
 
-#include <QList>
+#include "zones/zonerecord.h"
+
 #include <QString>
 #include <QWidget>
 
+#include <array>
+
+class QBoxLayout;
 class QCheckBox;
+class QGridLayout;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QRadioButton;
 
 namespace kvt::zones {
 
-class AreaShape;
-class CoordinateLabel;
-struct ZoneRecord;
+class ZoneMap;
 
 // The zone editor window "Geofencing": edits one zone of the open
-// document. It decodes the zone text as it is built, before it is first
-// shown, and encodes its controls back when it closes, however it is
-// closed.
+// document. It holds the zone as one ZoneRecord, which every control
+// shows and every change goes through, however the change is made (mouse,
+// keyboard, a screen reader or code). It stores the record when it closes,
+// however it is closed.
 class ZoneEditor : public QWidget {
     Q_OBJECT
 
@@ -28,68 +31,50 @@ public:
     ZoneEditor(int zone, const QString &zoneText, QWidget *parent = nullptr);
     ~ZoneEditor() override;
 
-    int zone() const;
-    // The zone text the controls encode to right now (EncodeZone).
+    int zone() const { return m_zone; }
+    // The zone text the record is stored as right now (EncodeZone).
     QString encodeZone() const;
 
-    // The colours of the map: the square-area region without alert, and
-    // the rest.
-    static QColor areaColourOn();
-    static QColor areaColourOff();
-
 signals:
-    // The user changed something: the document is modified.
+    // The zone changed: the document is modified. Showing the zone is no
+    // change.
     void edited();
-    // Emitted exactly once, when the window closes, with the encoded zone.
+    // Emitted exactly once, when the window closes, with the stored zone.
     void closed(int zone, const QString &zoneText);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // A time of day as its two working parts, two characters each.
-    struct TimeParts {
-        QString hour;
-        QString minute;
-    };
-    enum class TimePart { Hour, Minute };
-
-    QWidget *buildMap();
+    QWidget *buildContent();
     QGroupBox *buildFlagFrame(const QString &title, int firstCheck);
     QGroupBox *buildSetup();
+    void addSetting(QGridLayout *layout, int setting, int column);
+    void addCellIdBox(QGridLayout *layout, int column);
     QGroupBox *buildAreaOptions();
     QGroupBox *buildSpeedOptions();
+    void arrange(bool narrow);
 
-    void decodeZone(const ZoneRecord &record);
-    ZoneRecord recordFromControls() const;
-    void refreshAlertOptions();
+    // Takes a changed record from a control: stored, shown, edited().
+    void change(const ZoneRecord &record);
+    // Fills every control from the record, which is no change.
+    void showRecord();
 
-    void advanceDigit(CoordinateLabel *label);
-    void toggleHemisphere(CoordinateLabel *label, int row);
-    void stepSpeed(int delta);
-    void stepTime(TimeParts &time, QLineEdit *box, TimePart part, int delta);
-    void showSpeed();
-    static void showTime(const TimeParts &time, QLineEdit *box);
-
-    int m_zone;
-    QString m_zoneText;
+    const int m_zone;
+    ZoneRecord m_record;
+    bool m_showing = false;
     bool m_closed = false;
 
-    QLabel *m_zoneLabel = nullptr;
-    QList<QCheckBox *> m_checks;                 // Check01..Check16
-    QList<CoordinateLabel *> m_lineLabels;       // TL01..TLor, BL.., LL.., RL.. in stored order
-    QList<AreaShape *> m_shapes;                 // in the order of the square-area options
-    QList<QRadioButton *> m_areaOptions;         // Option1..Option9
-    QRadioButton *m_noAlert = nullptr;           // Option10
-    QRadioButton *m_alert = nullptr;             // Option11
-    QLineEdit *m_startBox = nullptr;
-    QLineEdit *m_stopBox = nullptr;
-    QLineEdit *m_speedBox = nullptr;
+    QGridLayout *m_grid = nullptr;
+    std::array<QWidget *, 6> m_parts{};   // in the order of the placing tables
+    QBoxLayout *m_optionsLayout = nullptr;
+    ZoneMap *m_map = nullptr;
+    std::array<QCheckBox *, 16> m_checks{};              // Check01..Check16
+    std::array<QRadioButton *, AreaCount> m_areaOptions{};   // Option1..Option9
+    QRadioButton *m_noAlert = nullptr;                  // Option10
+    QRadioButton *m_alert = nullptr;                    // Option11
+    std::array<QLineEdit *, 3> m_settingBoxes{};   // StartUTC, StopUTC, SpeedBox
     QLineEdit *m_cellIdBox = nullptr;
-
-    QString m_speedKnots;   // as stored after decoding, shortest form after a step
-    TimeParts m_start;
-    TimeParts m_stop;
 };
 
 } // namespace kvt::zones

@@ -1,0 +1,83 @@
+#include "zones/coordinatelabel.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace kvt::zones {
+
+CoordinateLabel::CoordinateLabel(const QString &caption, QWidget *parent)
+    : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
+    setCaption(caption);
+}
+
+void CoordinateLabel::setCaption(const QString &caption)
+{
+    if (caption == m_caption && accessibleDescription() == caption)
+        return;
+    m_caption = caption;
+    setAccessibleDescription(caption);
+    update();
+}
+
+QSize CoordinateLabel::sizeHint() const
+{
+    const QFontMetrics fm = fontMetrics();
+    const int width = qMax(fm.horizontalAdvance(QLatin1Char('W')),
+                           fm.horizontalAdvance(QLatin1Char('0')));
+    return {width + 8, fm.height() + 6};
+}
+
+void CoordinateLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect box = rect().adjusted(0, 0, -1, -1);
+    painter.fillRect(box, isDown() ? palette().color(QPalette::Midlight) : QColor(Qt::white));
+    painter.setPen(QColor(Qt::black));
+    painter.drawRect(box);
+    if (hasFocus()) {
+        QPen focusPen(palette().color(QPalette::Highlight), 2);
+        painter.setPen(focusPen);
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+    painter.setPen(QColor(Qt::black));
+    // Control characters from a damaged file are not drawn.
+    QString shown = m_caption;
+    for (QChar &c : shown) {
+        if (!c.isPrint())
+            c = QLatin1Char(' ');
+    }
+    painter.drawText(rect(), Qt::AlignCenter, shown);
+}
+
+void CoordinateLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    // Some platforms deliver the second press before the double-click:
+    // that press must not turn into a second click on release.
+    setDown(false);
+    event->accept();
+    emit doubleClicked();
+}
+
+void CoordinateLabel::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && !event->isAutoRepeat()) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+} // namespace kvt::zones
