@@ -284,17 +284,22 @@ void MainWindow::closeEvent(QCloseEvent *event)
             return;
         case app::Answer::No:
             break;
-        case app::Answer::Yes:
-            if (const auto path = m_dialogs.saveFileName(this, app::ConfigurationFilter, m_dialogPath)) {
-                m_dialogPath = *path;
-                // A failed write keeps the user in the editor with the document intact.
-                if (!writeDocument(*path)) {
-                    event->ignore();
-                    return;
-                }
-                setModified(false);
+        case app::Answer::Yes: {
+            // A cancelled dialog or a failed write keeps the user in the editor with the
+            // document intact: the user asked for it to be saved.
+            const auto path = m_dialogs.saveFileName(this, app::ConfigurationFilter, m_dialogPath);
+            if (!path) {
+                event->ignore();
+                return;
             }
+            m_dialogPath = *path;
+            if (!writeDocument(*path)) {
+                event->ignore();
+                return;
+            }
+            setModified(false);
             break;
+        }
         }
     }
     event->accept();

@@ -345,8 +345,8 @@ private slots:
             QCOMPARE(text("RtcIntUnit"), QLatin1String(next));
         }
     }
-    // Save before exit: not modified, No, dismissed (Escape, the close button), Yes and cancel,
-    // Yes and a file, Yes and a failed write.
+    // Save before exit: not modified, No, dismissed (Escape, the close button), Yes and a cancelled
+    // dialog, Yes and a file, Yes and a failed write. Only No and a written file end the program.
     void exit()
     {
         for (const auto &[modified, answer, file] : {std::tuple{false, Answer::No, 0}, {true, Answer::No, 0},
@@ -359,7 +359,7 @@ private slots:
             d->answers.append(answer);
             d->fileAnswers.append(file ? std::optional(target) : std::nullopt);
             w->show();
-            const bool stays = answer == Answer::Dismissed || file == 2;
+            const bool stays = answer == Answer::Dismissed || (answer == Answer::Yes && file != 1);
             QCOMPARE(w->close(), !stays);
             QCOMPARE(d->shown.size(), modified ? (file == 2 ? 2 : 1) : 0);
             QVERIFY(!modified || (d->shown[0].text == "           Save before exit?" && d->shown[0].yesNo
