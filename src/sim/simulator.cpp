@@ -80,8 +80,8 @@ void Simulator::run(int stopFd)
         const long long deadline = m_unit.hangupDue() ? nowNs() + HangupGraceMs * 1000000LL : -1;
         if (waitFor(m_master, deadline) <= 0)
             return;   // stopped, or the hang-up is due and the client is idle
-        // Set before the bytes leave the line, so that idle() never finds
-        // them neither on the line nor in service.
+        // Set before the bytes leave the line: idle(), which looks at the
+        // line first, finds them either there or in service.
         m_serving = true;
         const bool goOn = readAndServe(pending, pendingSince);
         m_serving = false;
