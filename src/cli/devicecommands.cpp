@@ -248,31 +248,34 @@ int runOperation(const std::function<void(ProgrammingEngine &)> &start, bool wri
     return report(outcome, write, interruption.signal());
 }
 
+// `kvt write` (write: true) or `kvt read-id`.
+int runDeviceCommand(const QStringList &args, bool write)
+{
+    const QString command = write ? QStringLiteral("write") : QStringLiteral("read-id");
+    const Parsed parsed = parse(command, args, write ? WriteHelp : ReadIdHelp, write ? 1 : 0);
+    if (parsed.exitStatus)
+        return *parsed.exitStatus;
+    const PortChoice port = choosePort(parsed.port);
+    return runOperation(
+        [&](ProgrammingEngine &engine) {
+            if (write)
+                engine.startWrite(parsed.positional.first(), port.settings, port.device);
+            else
+                engine.startReadId(port.settings, port.device);
+        },
+        write);
+}
+
 } // namespace
 
 int runWrite(const QStringList &args)
 {
-    const QString command = QStringLiteral("write");
-    const Parsed parsed = parse(command, args, WriteHelp, 1);
-    if (parsed.exitStatus)
-        return *parsed.exitStatus;
-    const PortChoice port = choosePort(parsed.port);
-    const QString file = parsed.positional.first();
-    return runOperation(
-        [&](ProgrammingEngine &engine) { engine.startWrite(file, port.settings, port.device); },
-        true);
+    return runDeviceCommand(args, true);
 }
 
 int runReadId(const QStringList &args)
 {
-    const QString command = QStringLiteral("read-id");
-    const Parsed parsed = parse(command, args, ReadIdHelp, 0);
-    if (parsed.exitStatus)
-        return *parsed.exitStatus;
-    const PortChoice port = choosePort(parsed.port);
-    return runOperation(
-        [&](ProgrammingEngine &engine) { engine.startReadId(port.settings, port.device); },
-        false);
+    return runDeviceCommand(args, false);
 }
 
 } // namespace kvt::cli
