@@ -10,6 +10,7 @@
 #include "image/document.h"
 #include "image/encoder.h"
 #include "programmer/engine.h"
+#include "programmer/memorylines.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,12 +31,9 @@
 #include <unistd.h>
 
 using namespace kvt;
+using programmer::protocol::Request;
 
 namespace {
-
-struct Request {
-    unsigned char bank, address, value;
-};
 
 struct Measure {
     double wallMs = 0;
@@ -103,7 +101,7 @@ Measure runEngine(const QString &file, const QString &device)
 
 // The same protocol as plain blocking POSIX calls: write four bytes, wait
 // for one, compare.
-Measure runBareLoop(const std::vector<Request> &requests, const QString &device)
+Measure runBareLoop(const QList<Request> &requests, const QString &device)
 {
     Measure m;
     const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY);
@@ -122,14 +120,15 @@ Measure runBareLoop(const std::vector<Request> &requests, const QString &device)
     QElapsedTimer clock;
     clock.start();
     for (const Request &r : requests) {
-        const unsigned char bytes[4] = {'W', r.bank, r.address, r.value};
-        if (::write(fd, bytes, 4) != 4)
+        const QByteArray bytes = r.bytes();
+        if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
             break;
         pollfd pfd{fd, POLLIN, 0};
-        if (::poll(&pfd, 1, 1000) != 1)
+        if (::poll(&pfd, 1, programmer::protocol::ReplyTimeoutMs) != 1)
             break;
-        unsigned char reply[8];
-        if (::read(fd, reply, sizeof reply) != 1 || reply[0] != r.value)
+        char reply[8];
+        const ssize_t got = ::read(fd, reply, sizeof reply);
+        if (got < 0 || !programmer::protocol::isEcho(QByteArray(reply, got), r.value))
             break;
         ++m.done;
     }
@@ -137,20 +136,6 @@ Measure runBareLoop(const std::vector<Request> &requests, const QString &device)
     m.cpuMs = processCpuMs() - cpu;
     ::close(fd);
     return m;
-}
-
-std::vector<Request> memoryLines(const QByteArray &file)
-{
-    std::vector<Request> requests;
-    for (const QByteArray &line : image::splitLines(file)) {
-        if (line.startsWith("GPRS:"))
-            break;
-        if (line.size() == 9)
-            requests.push_back({static_cast<unsigned char>(line.mid(0, 3).toInt()),
-                                static_cast<unsigned char>(line.mid(3, 3).toInt()),
-                                static_cast<unsigned char>(line.mid(6, 3).toInt())});
-    }
-    return requests;
 }
 
 } // namespace
@@ -188,7 +173,7 @@ int main(int argc, char *argv[])
         out.open(QIODevice::WriteOnly | QIODevice::Truncate);
         out.write(bytes);
     }
-    const std::vector<Request> requests = memoryLines(bytes);
+    const QList<Request> requests = programmer::memoryLinesOf(bytes).requests;
     const int count = int(requests.size());
 
     Simulator sim;

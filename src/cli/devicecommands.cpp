@@ -3,7 +3,9 @@
 #include "output.h"
 
 #include "programmer/engine.h"
+#include "programmer/messages.h"
 #include "programmer/serialsettings.h"
+#include "programmer/stopsignals.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
@@ -15,7 +17,6 @@
 #include <cstdio>
 #include <functional>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace kvt::cli {
@@ -64,76 +65,32 @@ void printLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-// Ctrl+C or SIGTERM while a unit is being talked to: the handler only
-// writes the signal's number to a pipe; the event loop reads it and cancels
-// the operation, so that the port is closed by the engine and not left to
-// the kernel.
+// Ctrl+C or SIGTERM while a unit is being talked to: the event loop hears
+// of it through the signals' pipe and cancels the operation, so that the
+// port is closed by the engine and not left to the kernel.
 class Interruption {
 public:
     explicit Interruption(std::function<void()> onInterrupt)
+        : m_signals({SIGINT, SIGTERM})
     {
-        if (::pipe(s_pipe) != 0)
+        if (!m_signals.isValid())
             return;
-        for (int fd : s_pipe) {
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        }
-        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
+        m_notifier = std::make_unique<QSocketNotifier>(m_signals.fd(), QSocketNotifier::Read);
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                          [this, onInterrupt = std::move(onInterrupt)] {
-                             char drained[16];
-                             for (ssize_t n; (n = ::read(s_pipe[0], drained, sizeof drained)) > 0;) {
-                                 if (m_signal == 0)
-                                     m_signal = static_cast<unsigned char>(drained[0]);
-                             }
-                             if (m_signal != 0 && !m_cancelled) {
+                             if (m_signals.take() != 0 && !m_cancelled) {
                                  m_cancelled = true;
                                  onInterrupt();
                              }
                          });
-        struct sigaction action {};
-        action.sa_handler = &Interruption::onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &m_previousInt);
-        sigaction(SIGTERM, &action, &m_previousTerm);
-        m_installed = true;
     }
-
-    ~Interruption()
-    {
-        if (m_installed) {
-            sigaction(SIGINT, &m_previousInt, nullptr);
-            sigaction(SIGTERM, &m_previousTerm, nullptr);
-        }
-        m_notifier.reset();
-        for (int &fd : s_pipe) {
-            if (fd >= 0)
-                ::close(fd);
-            fd = -1;
-        }
-    }
-
-    Interruption(const Interruption &) = delete;
-    Interruption &operator=(const Interruption &) = delete;
 
     // The first stop signal received, 0 when none came.
-    int signal() const { return m_signal; }
+    int signal() { return m_signals.isValid() ? m_signals.take() : 0; }
 
 private:
-    static void onSignal(int number)
-    {
-        const char byte = static_cast<char>(number);
-        if (s_pipe[1] >= 0)
-            [[maybe_unused]] const auto written = ::write(s_pipe[1], &byte, 1);
-    }
-
-    static inline int s_pipe[2] = {-1, -1};
+    programmer::StopSignals m_signals;
     std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previousInt {};
-    struct sigaction m_previousTerm {};
-    bool m_installed = false;
-    int m_signal = 0;
     bool m_cancelled = false;
 };
 
@@ -240,6 +197,32 @@ Parsed parse(const QString &command, QStringList args, const QString &help,
     return result;
 }
 
+// Prints the result (stdout) or the failure (stderr) of an ended
+// operation; its exit status. `signal`: the stop signal that cancelled it.
+int report(const Outcome &outcome, bool write, int signal)
+{
+    switch (outcome.kind) {
+    case Outcome::Programmed:
+    case Outcome::Identified:
+        return printResult(outcome.text + QLatin1Char('\n')) ? ExitSuccess : ExitFailure;
+    case Outcome::EndedSilently:
+        // The file had no GPRS line: every memory line went out, no summary.
+        return printResult(programmer::messages::progress(outcome.bytesProgrammed,
+                                                          outcome.memoryLineCount)
+                           + QLatin1Char('\n'))
+            ? ExitSuccess
+            : ExitFailure;
+    case Outcome::Cancelled:
+        printLine(stderr, write ? QStringLiteral("Interrupted, programming aborted...")
+                                : QStringLiteral("Interrupted, Reading aborted..."));
+        // As a shell reports a command ended by the signal.
+        return signal != 0 ? 128 + signal : ExitFailure;
+    default:
+        printLine(stderr, outcome.text);
+        return ExitFailure;
+    }
+}
+
 // Runs one engine operation to its end in a local event loop.
 int runOperation(const std::function<void(ProgrammingEngine &)> &start, bool write)
 {
@@ -247,72 +230,52 @@ int runOperation(const std::function<void(ProgrammingEngine &)> &start, bool wri
     QEventLoop loop;
     Outcome outcome;
     ProgressBar bar;
-    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
-
-    if (terminal && write) {
+    if (write && ::isatty(STDOUT_FILENO) == 1) {
         QObject::connect(&engine, &ProgrammingEngine::progressed, &loop,
                          [&bar](int done, int total, const QString &text) {
                              bar.show(done, total, text);
                          });
     }
-    QObject::connect(&engine, &ProgrammingEngine::finished, &loop,
-                     [&](const Outcome &o) {
-                         outcome = o;
-                         loop.quit();
-                     });
+    QObject::connect(&engine, &ProgrammingEngine::finished, &loop, [&](const Outcome &o) {
+        outcome = o;
+        loop.quit();
+    });
     Interruption interruption([&engine] { engine.cancel(); });
 
     start(engine);
     loop.exec();
     bar.clear();
+    return report(outcome, write, interruption.signal());
+}
 
-    switch (outcome.kind) {
-    case Outcome::Programmed:
-    case Outcome::Identified:
-        return printResult(outcome.text + QLatin1Char('\n')) ? ExitSuccess : ExitFailure;
-    case Outcome::EndedSilently:
-        // The file had no GPRS line: every memory line went out, no summary.
-        return printResult(QStringLiteral("%1 of %2 bytes successfully programmed\n")
-                               .arg(outcome.bytesProgrammed)
-                               .arg(outcome.memoryLineCount))
-            ? ExitSuccess
-            : ExitFailure;
-    case Outcome::Cancelled:
-        printLine(stderr, write ? QStringLiteral("Interrupted, programming aborted...")
-                                : QStringLiteral("Interrupted, Reading aborted..."));
-        // As a shell reports a command ended by the signal.
-        return interruption.signal() != 0 ? 128 + interruption.signal() : ExitFailure;
-    default:
-        printLine(stderr, outcome.text);
-        return ExitFailure;
-    }
+// `kvt write` (write: true) or `kvt read-id`.
+int runDeviceCommand(const QStringList &args, bool write)
+{
+    const QString command = write ? QStringLiteral("write") : QStringLiteral("read-id");
+    const Parsed parsed = parse(command, args, write ? WriteHelp : ReadIdHelp, write ? 1 : 0);
+    if (parsed.exitStatus)
+        return *parsed.exitStatus;
+    const PortChoice port = choosePort(parsed.port);
+    return runOperation(
+        [&](ProgrammingEngine &engine) {
+            if (write)
+                engine.startWrite(parsed.positional.first(), port.settings, port.device);
+            else
+                engine.startReadId(port.settings, port.device);
+        },
+        write);
 }
 
 } // namespace
 
 int runWrite(const QStringList &args)
 {
-    const QString command = QStringLiteral("write");
-    const Parsed parsed = parse(command, args, WriteHelp, 1);
-    if (parsed.exitStatus)
-        return *parsed.exitStatus;
-    const PortChoice port = choosePort(parsed.port);
-    const QString file = parsed.positional.first();
-    return runOperation(
-        [&](ProgrammingEngine &engine) { engine.startWrite(file, port.settings, port.device); },
-        true);
+    return runDeviceCommand(args, true);
 }
 
 int runReadId(const QStringList &args)
 {
-    const QString command = QStringLiteral("read-id");
-    const Parsed parsed = parse(command, args, ReadIdHelp, 0);
-    if (parsed.exitStatus)
-        return *parsed.exitStatus;
-    const PortChoice port = choosePort(parsed.port);
-    return runOperation(
-        [&](ProgrammingEngine &engine) { engine.startReadId(port.settings, port.device); },
-        false);
+    return runDeviceCommand(args, false);
 }
 
 } // namespace kvt::cli

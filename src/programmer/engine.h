@@ -1,39 +1,20 @@
 #pragma once
 
+#include "programmer/outcome.h"
 #include "programmer/serialsettings.h"
 
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 namespace kvt::programmer {
 
-// How an operation ended, with the message the user is to see (an empty
-// text means no message).
-struct Outcome {
-    enum Kind {
-        Programmed,     // summary shown
-        Identified,     // identity shown
-        EndedSilently,  // write reached the end of file without a GPRS line
-        InvalidFile,    // refused before the port opened
-        OpenFailed,     // the port could not be opened
-        TimedOut,       // no reply (or the port failed)
-        InvalidReply,   // wrong echo
-        Cancelled,      // cancel() or the owner went away
-    };
-    Kind kind = Cancelled;
-    QString title;
-    QString text;
-    bool exclamation = false;   // icon of the message box
-    int bytesProgrammed = 0;
-    int memoryLineCount = 0;
-};
+class Operation;
 
 // Writes a configuration file into a unit and reads a unit's identity, one
 // request outstanding at a time, each reply awaited with readyRead and a
 // single-shot 1000 ms timer. Everything is event-driven: start an
-// operation, return to the event loop, and wait for finished().
+// operation, return to the event loop, and wait for finished(). A receiver
+// of any signal may cancel, start anew or delete the engine.
 class ProgrammingEngine : public QObject {
     Q_OBJECT
 
@@ -42,7 +23,7 @@ public:
     ~ProgrammingEngine() override;
 
     // `device` is a device path or COM1..COM4 (see portDevice()); the
-    // status text names the port as settings.port says.
+    // status text names the port as settings.port says. Ignored while busy.
     void startWrite(const QString &filePath, const SerialSettings &settings,
                     const QString &device);
     void startReadId(const SerialSettings &settings, const QString &device);
@@ -63,10 +44,9 @@ signals:
     void finished(const kvt::programmer::Outcome &outcome);
 
 private:
-    struct Private;
-    std::unique_ptr<Private> d;
+    void start(Operation *operation);
+
+    Operation *m_operation = nullptr;   // deletes itself when over
 };
 
 } // namespace kvt::programmer
-
-Q_DECLARE_METATYPE(kvt::programmer::Outcome)

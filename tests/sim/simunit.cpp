@@ -3,27 +3,59 @@
 #include "image/configfile.h"
 #include "image/document.h"
 #include "image/encoder.h"
+#include "sim/simulator.h"
 
 #include <QFile>
+#include <QThread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+SimUnit::SimUnit() = default;
+
+SimUnit::~SimUnit()
+{
+    stop();
+}
 
 bool SimUnit::start(const QStringList &options)
 {
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(program(), QStringList{"--log", m_dir.filePath("log"), "--save", m_dir.filePath("memory")}
-                                   + options);
-    while (m_process.waitForStarted(5000) && !m_process.canReadLine()) {
-        if (!m_process.waitForReadyRead(5000))
-            return false;
-    }
-    m_device = QString::fromLocal8Bit(m_process.readLine().trimmed());
-    return !m_device.isEmpty();
+    const auto parsed = kvt::sim::parseOptions(
+        QStringList{"kvt-unit-sim", "--log", m_dir.filePath("log"), "--save", m_dir.filePath("memory")}
+        + options);
+    if (!parsed || ::pipe2(m_stop, O_CLOEXEC) != 0)
+        return false;
+    m_sim = std::make_unique<kvt::sim::Simulator>(*parsed);
+    if (!m_sim->open())
+        return false;
+    m_thread.reset(QThread::create([this] {
+        m_sim->run(m_stop[0]);
+        m_over = true;
+        m_sim->finish();
+        m_sim->close();
+    }));
+    m_thread->start();
+    return true;
+}
+
+QString SimUnit::device() const
+{
+    return m_sim ? m_sim->device() : QString();
 }
 
 bool SimUnit::stop()
 {
-    if (m_process.state() != QProcess::NotRunning)
-        m_process.terminate();
-    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(5000);
+    if (m_thread) {
+        [[maybe_unused]] const auto written = ::write(m_stop[1], "", 1);
+        m_thread->wait();
+        m_thread.reset();
+    }
+    for (int &fd : m_stop) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    return true;
 }
 
 QStringList SimUnit::requests() const
@@ -31,6 +63,11 @@ QStringList SimUnit::requests() const
     QFile log(m_dir.filePath("log"));
     return log.open(QIODevice::ReadOnly) ? QString::fromLatin1(log.readAll()).split(u'\n', Qt::SkipEmptyParts)
                                          : QStringList();
+}
+
+bool SimUnit::drained() const
+{
+    return m_over || (m_sim && m_sim->idle());
 }
 
 QByteArray readFile(const QString &path)

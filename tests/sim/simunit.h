@@ -1,29 +1,37 @@
 #pragma once
 
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <memory>
+
+class QThread;
+namespace kvt::sim { class Simulator; }
+
 QByteArray readFile(const QString &path);   // "<missing>" when it cannot be read
 
-// A kvt-unit-sim process for tests, logging every request and saving its
-// memory into a temporary folder.
+// A simulated unit for tests, run in-process on a thread of its own,
+// logging every request and saving its memory into a temporary folder.
 class SimUnit {
 public:
-    ~SimUnit() { stop(); }
-    // Starts the simulator with extra options and waits for its device path.
+    SimUnit();
+    ~SimUnit();
+    // Starts with the options of kvt-unit-sim; false when they are wrong.
     bool start(const QStringList &options = {});
-    QString device() const { return m_device; }
-    bool stop();   // SIGTERM, then wait for the exit (the memory is saved then)
-    QProcess &process() { return m_process; }
+    QString device() const;
+    bool stop();   // ends the loop, saves the memory and drops the line
     QStringList requests() const;   // so far, one "W bbb aaa vvv" / "R bbb aaa" each
+    // Every request sent to it so far is served and logged (or it hung up).
+    bool drained() const;
     QByteArray savedMemory() const { return readFile(m_dir.filePath("memory")); }   // after stop()
-    static QString program() { return QStringLiteral(KVT_UNIT_SIM); }
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_device;
+    std::unique_ptr<kvt::sim::Simulator> m_sim;
+    std::unique_ptr<QThread> m_thread;
+    int m_stop[2] = {-1, -1};
+    std::atomic<bool> m_over = false;
 };
 
 QString writeFile(const QString &path, const QByteArray &bytes);   // returns `path`

@@ -1,0 +1,66 @@
+#include "programmer/stopsignals.h"
+
+#include <cerrno>
+#include <iterator>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kvt::programmer {
+
+StopSignals::StopSignals(std::initializer_list<int> signalNumbers)
+{
+    if (::pipe(s_pipe) != 0) {
+        s_pipe[0] = s_pipe[1] = -1;
+        return;
+    }
+    for (int fd : s_pipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    struct sigaction action {};
+    action.sa_handler = &StopSignals::onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : signalNumbers) {
+        if (m_installed == int(std::size(m_previous)))
+            break;
+        Previous &previous = m_previous[m_installed++];
+        previous.number = number;
+        sigaction(number, &action, &previous.action);
+    }
+}
+
+StopSignals::~StopSignals()
+{
+    while (m_installed > 0) {
+        const Previous &previous = m_previous[--m_installed];
+        sigaction(previous.number, &previous.action, nullptr);
+    }
+    for (int &fd : s_pipe) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+}
+
+int StopSignals::take()
+{
+    char drained[16];
+    for (ssize_t n; (n = ::read(s_pipe[0], drained, sizeof drained)) > 0;) {
+        if (m_first == 0)
+            m_first = static_cast<unsigned char>(drained[0]);
+    }
+    return m_first;
+}
+
+void StopSignals::onSignal(int number)
+{
+    const int saved = errno;
+    const char byte = static_cast<char>(number);
+    if (s_pipe[1] >= 0)
+        [[maybe_unused]] const auto written = ::write(s_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+} // namespace kvt::programmer

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "sim/options.h"
+#include "sim/unit.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+namespace kvt::sim {
+
+// A simulated unit on a pseudo-terminal: it serves the unit's side of the
+// protocol on the master side, and a client opens the slave device like a
+// serial port. It keeps its own descriptor of the slave open, so the master
+// never sees a hang-up between two clients.
+//
+// The loop is a plain poll() on the master: one client, one request at a
+// time, and the waits that imitate a slow unit run to absolute times on the
+// monotonic clock. Every wait also watches a stop descriptor, so a stop
+// that comes just before a wait still ends it. The loop may run on a thread
+// of its own (a test's simulated unit).
+class Simulator {
+public:
+    explicit Simulator(const Options &options);
+    ~Simulator();
+
+    Simulator(const Simulator &) = delete;
+    Simulator &operator=(const Simulator &) = delete;
+
+    // Opens the pseudo-terminal, the log and the link; false after saying
+    // why on stderr.
+    bool open();
+    QString device() const { return m_device; }
+
+    // Serves requests until `stopFd` becomes readable, a hang-up or a read
+    // failure.
+    void run(int stopFd);
+    // Saves the memory, removes the link and flushes the log.
+    void finish();
+    // Drops the line: the client sees a hang-up.
+    void close();
+
+    // True when nothing waits unread on the line and no request is being
+    // served: every request sent to it so far has been logged and answered.
+    bool idle() const;
+
+private:
+    int waitFor(int fd, long long deadlineNs) const;
+    bool sleepUntil(long long ns) const;
+    bool readAndServe(QByteArray &pending, long long &pendingSince);
+    bool serve(QByteArray &pending, long long &arrival);
+    bool reply(const programmer::protocol::Request &request, long long arrival);
+    void saveMemory() const;
+    bool makeLink();
+    void removeLink();
+
+    const Options m_options;
+    Unit m_unit;
+    int m_master = -1;
+    int m_slave = -1;
+    int m_stopFd = -1;
+    QString m_device;
+    FILE *m_log = nullptr;
+    bool m_linked = false;
+    long long m_lineInFree = 0;
+    long long m_lineOutFree = 0;
+    std::atomic<bool> m_serving = false;
+    mutable std::mutex m_lineMutex;   // idle() against close() on another thread
+};
+
+} // namespace kvt::sim

@@ -1,0 +1,105 @@
+#include "sim/unit.h"
+
+#include "programmer/identity.h"
+
+#include <cstdio>
+
+namespace kvt::sim {
+
+using programmer::protocol::Request;
+
+Unit::Unit(const Options &options)
+    : m_options(options), m_hangupDue(options.hangupAfter == 0L)
+{
+    const std::pair<programmer::IdentityField, QByteArray> fields[] = {
+        {programmer::IdentifierField, options.identifier},
+        {programmer::SerialNumberField, options.serialNumber},
+        {programmer::FirmwareField, options.firmware},
+        {programmer::DateField, options.date},
+    };
+    for (const auto &[field, text] : fields) {
+        for (int i = 0; i < text.size(); ++i)
+            m_identity[field.first + i] = quint8(text.at(i));
+    }
+}
+
+std::optional<Request> Unit::takeRequest(QByteArray &pending)
+{
+    while (!pending.isEmpty()) {
+        const int size = programmer::protocol::requestSize(pending.at(0));
+        if (size == 0) {
+            pending.remove(0, 1);
+            continue;
+        }
+        if (pending.size() < size)
+            return std::nullopt;
+        const Request request = programmer::protocol::parseRequest(pending);
+        pending.remove(0, size);
+        return request;
+    }
+    return std::nullopt;
+}
+
+QByteArray Unit::logLine(const Request &request)
+{
+    char line[32];
+    if (request.command == programmer::protocol::WriteCommand)
+        std::snprintf(line, sizeof line, "W %03d %03d %03d\n", request.bank, request.address,
+                      request.value);
+    else
+        std::snprintf(line, sizeof line, "R %03d %03d\n", request.bank, request.address);
+    return line;
+}
+
+QByteArray Unit::answer(const Request &request)
+{
+    ++m_requests;
+    if (m_options.silentAfter && m_requests > *m_options.silentAfter)
+        return {};
+    quint8 reply;
+    if (request.command == programmer::protocol::WriteCommand) {
+        reply = request.value;
+        store(request.bank, request.address, reply);
+    } else {
+        reply = peek(request.bank, request.address);
+    }
+    if (m_options.wrongEchoAt && m_requests == *m_options.wrongEchoAt)
+        reply = quint8(reply + 1);
+    QByteArray bytes = programmer::protocol::echo(reply);
+    if (m_options.doubleEchoAt && m_requests == *m_options.doubleEchoAt)
+        bytes.append(char(reply));
+    if (m_options.hangupAfter && m_requests >= *m_options.hangupAfter)
+        m_hangupDue = true;
+    return bytes;
+}
+
+QByteArray Unit::memoryLines() const
+{
+    QByteArray text;
+    text.reserve(m_order.size() * 11);
+    for (int key : m_order) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%03d%03d%03d\r\n", key / 256, key % 256, m_memory.at(key));
+        text.append(line);
+    }
+    return text;
+}
+
+void Unit::store(int bank, int address, quint8 value)
+{
+    const int key = bank * 256 + address;
+    if (bank == 0)
+        m_identity[address] = value;
+    if (!m_memory.contains(key))
+        m_order.append(key);
+    m_memory[key] = value;
+}
+
+quint8 Unit::peek(int bank, int address) const
+{
+    const auto &cells = bank == 0 ? m_identity : m_memory;
+    const auto it = cells.find(bank == 0 ? address : bank * 256 + address);
+    return it == cells.end() ? 0xFF : it->second;
+}
+
+} // namespace kvt::sim
