@@ -4,7 +4,7 @@
 #include "image/charset.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,13 +29,13 @@ Document fullDocument()
     for (int i = 0; i < GprsFieldCount; ++i)
         doc.gprs[i] = QStringLiteral("\"value-%1-é\"").arg(i).leftJustified(16, QLatin1Char('x'));
     for (int n = 1; n <= ZoneCount; ++n) {
-        kvt::zones::ZoneRecord zone;
+        kvt::image::ZoneRecord zone;
         zone.cellId = QStringLiteral("%1").arg(n, 4, 16, QLatin1Char('0')).toUpper();
         zone.cellIdFlags = 3;
         zone.gpsFlags = 31;
         zone.speedLimit = QStringLiteral("%1").arg(n * 7, 3, 10, QLatin1Char('0'));
         zone.topLatitude.digits = QStringLiteral("4612%1").arg(n, 5, 10, QLatin1Char('0'));
-        zone.alertOptions = kvt::zones::alertOptionsFor(kvt::zones::Area(n % kvt::zones::AreaCount), n % 2);
+        zone.alertOptions = kvt::image::alertOptionsFor(kvt::image::Area(n % kvt::image::AreaCount), n % 2);
         doc.zoneTexts[n - 1] = zone.toZoneText(n);
     }
     return doc;

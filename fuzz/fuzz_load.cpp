@@ -5,7 +5,7 @@
 #include "image/charset.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QByteArray>
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // What the zone editor and `kvt show` read of each zone.
     for (const QString &zoneText : doc->zoneTexts)
-        (void)kvt::zones::ZoneRecord::fromZoneText(zoneText);
+        (void)kvt::image::ZoneRecord::fromZoneText(zoneText);
 
     const auto image = toWindows1252(encodeParameters(*doc));
     if (!image)

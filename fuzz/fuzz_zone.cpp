@@ -3,7 +3,7 @@
 // their zone that read back to the same lines.
 
 #include "image/charset.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <string>
 
-using kvt::zones::CoordinateLine;
-using kvt::zones::ZoneRecord;
+using kvt::image::CoordinateLine;
+using kvt::image::ZoneRecord;
 
 static void fail(const char *what)
 {
@@ -65,7 +65,7 @@ static int valueOf(const QString &line)
 
 static void checkStored(const QString &text, int zone)
 {
-    if (text.size() != kvt::zones::ZoneTextLength)
+    if (text.size() != kvt::image::ZoneTextLength)
         fail("a stored zone is not 704 characters long");
     for (int k = 0; k < 64; ++k) {
         const QString line = text.mid(11 * k, 11);
@@ -84,7 +84,7 @@ static void checkStored(const QString &text, int zone)
     const int alert = value(60);
     if (value(59) != 0 || value(61) != alert || value(62) != 48 || value(63) != 48)
         fail("the reserved bytes or the copy of AlertOptions are wrong");
-    if ((alert & 0xC1) != 0 || !kvt::zones::areaOfAlertOptions(alert))
+    if ((alert & 0xC1) != 0 || !kvt::image::areaOfAlertOptions(alert))
         fail("AlertOptions is stored with reserved bits or without an area");
 }
 

@@ -3,7 +3,7 @@
 #include "image/charset.h"
 #include "image/codecs.h"
 #include "image/gprs.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -15,8 +15,8 @@ namespace kvt::cli {
 namespace {
 
 using image::Document;
-using zones::CoordinateLine;
-using zones::ZoneRecord;
+using image::CoordinateLine;
+using image::ZoneRecord;
 
 // Keys of the top-level object and of one zone, in the order they are written.
 const QStringList DocumentKeys = {

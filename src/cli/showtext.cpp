@@ -1,63 +1,19 @@
 #include "showtext.h"
 
 #include "image/codecs.h"
+#include "image/parametertables.h"
 #include "image/gprs.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QStringList>
 
-#include <cmath>
 
 namespace kvt::cli {
 
 namespace {
 
 using image::Document;
-using zones::ZoneRecord;
-
-struct CheckBox {
-    const char *caption;
-    int recordCharacters;   // what a LOG field adds to one LOG record
-};
-
-// Check1..Check32, as the two frames of the main window list them.
-constexpr CheckBox CheckBoxes[image::CheckCount] = {
-    {"Battery ID notification on product startup", 0},
-    {"Battery change ID notification on product startup", 0},
-    {"Erase SIM memory on product startup", 0},
-    {"Enable Temperature check procedure", 0},
-    {"Unconditional temperature check notification", 0},
-    {"Tracking base in continuous mode", 0},
-    {"Online SMS on product startup and wake-up", 0},
-    {"Store events in LOG memory", 0},
-    {"Enable Cell-ID Geofencing function", 0},
-    {"Enable GPS Geofencing function", 0},
-    {"Turn the GPS receiver ON on product startup", 0},
-    {"Enable Led  indication", 0},
-    {"Offline notification on product sleep", 0},
-    {"Enable device vibration wake-up", 0},
-    {"Add ZMT prefix on RX Format messages", 0},
-    {"Reserved", 0},
-    {"Store GPS UTC time", 6},
-    {"Store GPS Signal quality indicator", 1},
-    {"Store GPS Latitude", 9},
-    {"Store GPS N/S Indicator", 1},
-    {"Store GPS Longitude", 10},
-    {"Store GPS E/W Indicator", 1},
-    {"Store GPS Course over ground", 3},
-    {"Store GPS Date", 6},
-    {"Store GPS Speed (in knots)", 3},
-    {"Store GPS Satellites in view", 2},
-    {"Store GPS Altitude in meters", 5},
-    {"Store Current Temperature", 2},
-    {"Add a Carriage return character", 1},
-    {"Add a Line feed character", 1},
-    {"Reserved", 0},
-    {"Reserved", 0},
-};
-
-constexpr int RegisterBoxCount = 16;
-constexpr int LogMemoryCharacters = 32700;
+using image::ZoneRecord;
 
 // Texts come from the file and may hold any of the 256 codes. Control
 // characters are shown as their symbols (U+2400..U+2421), so that a
@@ -97,19 +53,13 @@ void checkLines(Lines &out, const Document &doc, int first, int last)
 {
     for (int n = first; n <= last; ++n) {
         const QLatin1String mark(doc.check(n) == image::Ticked ? "[x]" : "[ ]");
-        out.plain(QStringLiteral("%1 %2").arg(mark, QLatin1String(CheckBoxes[n - 1].caption)));
+        out.plain(QStringLiteral("%1 %2").arg(mark, QLatin1String(image::CheckCaptions[n - 1])));
     }
-}
-
-QString rtcUnit(double code)
-{
-    const QString text = image::rtcUnitText(code);
-    return text.isEmpty() ? QStringLiteral("(code %1)").arg(image::formatNumber(code)) : text;
 }
 
 // "ddddddddd" + "N" shown as the zone editor does: "dddd,dddddN" or
 // "ddddd,dddddE"; digits of another count are shown as they are.
-QString coordinateText(const zones::CoordinateLine &line, int leading)
+QString coordinateText(const image::CoordinateLine &line, int leading)
 {
     QString digits = line.digits;
     if (digits.size() == leading + 5)
@@ -124,8 +74,8 @@ QString timeText(const QString &hhmm)
 
 QString zoneLine(int number, const ZoneRecord &zone)
 {
-    const auto area = zones::areaOfAlertOptions(zone.alertOptions);
-    const QString areaText = area ? zones::areaCaption(*area)
+    const auto area = image::areaOfAlertOptions(zone.alertOptions);
+    const QString areaText = area ? image::areaCaption(*area)
                                   : QStringLiteral("(pattern ")
                                         + image::decimalToByte(zone.alertOptions).mid(3, 4)
                                         + QLatin1Char(')');
@@ -151,35 +101,22 @@ QString zoneLine(int number, const ZoneRecord &zone)
 
 QString logMemoryCaption(const image::Document &doc)
 {
-    int recordSize = 0;
-    for (int n = RegisterBoxCount + 1; n <= image::CheckCount; ++n) {
-        if (doc.check(n) == image::Ticked)
-            recordSize += CheckBoxes[n - 1].recordCharacters;
-    }
-    if (recordSize == 0)
-        return QStringLiteral("LOG memory configuration - (N/A)");
-    // Halves go to the even neighbour (the default rounding mode).
-    const auto records = qint64(std::nearbyint(double(LogMemoryCharacters) / recordSize));
-    return QStringLiteral("LOG memory configuration (%1)").arg(records);
+    return image::logMemoryCaption(image::logRecordCount(image::logRecordSize(doc.checks)));
 }
 
 QString documentText(const image::Document &doc)
 {
     Lines out;
     out.heading(QStringLiteral("Device parameters"));
-    out.value(QStringLiteral("SIM Card PIN"), doc.simPin);
-    out.value(QStringLiteral("ISDN Recall number"), doc.isdnRecall);
-    out.value(QStringLiteral("TLA"), image::temperatureText(doc.tempLowAlert));
-    out.value(QStringLiteral("THA"), image::temperatureText(doc.tempHighAlert));
-    out.value(QStringLiteral("Tracking counter"), image::trackingCounterText(doc.trackingCounter));
-    out.value(QStringLiteral("RTC Interval unit"), rtcUnit(doc.rtcIntervalUnit));
-    out.value(QStringLiteral("RTC Interval counter"), image::rtcCounterText(doc.rtcIntervalCounter));
-    out.value(QStringLiteral("SMS Catch Alert Timer"), image::smsCatchText(doc.smsCatchAlertTimer));
+    for (const image::TextBox &box : image::TextBoxes)
+        out.value(QLatin1String(box.label), doc.*(box.text));
+    for (const image::ValueBox &box : image::ValueBoxes)
+        out.value(QLatin1String(box.label), box.form(doc.*(box.value)));
 
     out.heading(QStringLiteral("Configuration registers"));
-    checkLines(out, doc, 1, RegisterBoxCount);
+    checkLines(out, doc, 1, image::FirstLogCheck - 1);
     out.heading(logMemoryCaption(doc));
-    checkLines(out, doc, RegisterBoxCount + 1, image::CheckCount);
+    checkLines(out, doc, image::FirstLogCheck, image::CheckCount);
 
     out.heading(QStringLiteral("GPRS parameters"));
     for (int i = 0; i < image::GprsFieldCount; ++i)

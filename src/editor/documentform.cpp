@@ -1,7 +1,7 @@
 #include "editor/documentform.h"
 
 #include "app/dialogs.h"
-#include "editor/parametertables.h"
+#include "image/parametertables.h"
 #include "image/charset.h"
 #include "image/gprs.h"
 
@@ -19,6 +19,24 @@
 #include <QVBoxLayout>
 
 namespace kvt::editor {
+
+using image::CheckCaptions;
+using image::FirstLogCheck;
+using image::RtcIntCounter;
+using image::RtcIntUnit;
+using image::SmsCatchText;
+using image::SmsCatchWarningText;
+using image::StepButton;
+using image::StepButtons;
+using image::TempHA;
+using image::TempLA;
+using image::TextBoxes;
+using image::TrackSeqText;
+using image::ValueBox;
+using image::ValueBoxes;
+using image::logMemoryCaption;
+using image::logRecordCount;
+using image::logRecordSize;
 
 using image::Document;
 using image::GprsField;
@@ -374,7 +392,7 @@ void DocumentForm::showGprsFormat()
 
 void DocumentForm::showLogMemoryCaption()
 {
-    m_logRecordCount = editor::logRecordCount(logRecordSize(m_doc.checks));
+    m_logRecordCount = image::logRecordCount(logRecordSize(m_doc.checks));
     m_logFrame->setTitle(logMemoryCaption(m_logRecordCount));
 }
 

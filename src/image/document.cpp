@@ -1,6 +1,6 @@
 #include "image/document.h"
 
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 namespace kvt::image {
 
@@ -78,7 +78,7 @@ Document startupDocument()
     doc.check(1) = Ticked;
     doc.gprs = defaultGprsTexts();
     for (int zone = 1; zone <= ZoneCount; ++zone)
-        doc.zoneTexts[zone - 1] = zones::defaultZoneText(zone);
+        doc.zoneTexts[zone - 1] = image::defaultZoneText(zone);
     return doc;
 }
 

@@ -7,6 +7,8 @@
 
 namespace kvt::zones {
 
+using image::BoundaryCount;
+
 namespace {
 
 struct RowInfo {

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "zones/zoneedits.h"
+#include "image/zoneedits.h"
 
 #include <QList>
 #include <QWidget>
 
 namespace kvt::zones {
+
+using image::Boundary;
+using image::CoordinateLine;
 
 class CoordinateLabel;
 

@@ -3,7 +3,7 @@
 #include "image/charset.h"
 #include "zones/coordinaterow.h"
 #include "zones/windowfit.h"
-#include "zones/zoneedits.h"
+#include "image/zoneedits.h"
 #include "zones/zoneeditor_widgets.h"
 #include "zones/zonemap.h"
 
@@ -20,6 +20,24 @@
 #include <utility>
 
 namespace kvt::zones {
+
+using image::Clock;
+using image::FlagCount;
+using image::TimePart;
+using image::advanceDigit;
+using image::areaCaption;
+using image::boundaryLine;
+using image::flag;
+using image::setArea;
+using image::setFlag;
+using image::setSpeedAlert;
+using image::shownArea;
+using image::speedAlert;
+using image::speedText;
+using image::stepSpeed;
+using image::stepTime;
+using image::timeText;
+using image::toggleHemisphere;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QString>
 #include <QWidget>
@@ -15,6 +15,9 @@ class QLineEdit;
 class QRadioButton;
 
 namespace kvt::zones {
+
+using image::AreaCount;
+using image::ZoneRecord;
 
 class ZoneMap;
 

@@ -11,6 +11,9 @@
 
 namespace kvt::zones {
 
+using image::areaShapeName;
+using image::isLatitude;
+
 namespace {
 
 // What each square-area region is called on the map and where it lies;

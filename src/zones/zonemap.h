@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zones/zoneedits.h"
+#include "image/zoneedits.h"
 
 #include <QWidget>
 
@@ -10,6 +10,11 @@ class QFrame;
 class QLabel;
 
 namespace kvt::zones {
+
+using image::Area;
+using image::AreaCount;
+using image::Boundary;
+using image::BoundaryCount;
 
 class AreaShape;
 class CoordinateRow;

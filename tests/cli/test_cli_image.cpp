@@ -14,7 +14,7 @@
 #include <QTest>
 
 using namespace kvt::image;
-using kvt::zones::ZoneRecord;
+using kvt::image::ZoneRecord;
 
 namespace {
 

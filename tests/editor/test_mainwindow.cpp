@@ -1,6 +1,6 @@
 // The main window driven as a user and a screen reader drive it, with the zone editor opened from its menu.
 #include "editor/mainwindow.h"
-#include "editor/parametertables.h"
+#include "image/parametertables.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
@@ -106,7 +106,7 @@ class TestMainWindow : public QObject {
     // Every control against the document: what each shows that the document does not hold.
     QStringList disagreements()
     {
-        using namespace kvt::editor;
+        using namespace kvt::image;
         QStringList found;
         const auto expect = [&](const QString &name, const QString &shownText, const QString &held) {
             if (shownText != held)
@@ -126,7 +126,7 @@ class TestMainWindow : public QObject {
         expect("FormatLen", text("FormatLen"), QString::number(format.size()));
         expect("GprsFormat colour", part<QPlainTextEdit>("GprsFormat")->palette().color(QPalette::Base).name(),
                format.size() > 255 ? "#ff0000" : QPalette().color(QPalette::Base).name());
-        expect("Frame3", part<QGroupBox>("Frame3")->title(), kvt::editor::logMemoryCaption(kvt::editor::logRecordCount(logRecordSize(doc().checks))));
+        expect("Frame3", part<QGroupBox>("Frame3")->title(), kvt::image::logMemoryCaption(kvt::image::logRecordCount(logRecordSize(doc().checks))));
         return found;
     }
 

@@ -14,7 +14,7 @@ static QString randomChars(QRandomGenerator &rng, int length, QChar excluded = Q
     return text;
 }
 
-static zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, const char *hemispheres)
+static image::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits, const char *hemispheres)
 {
     QString text;
     while (text.size() < digits)
@@ -22,10 +22,10 @@ static zones::CoordinateLine randomCoordinate(QRandomGenerator &rng, int digits,
     return {text, QLatin1Char(hemispheres[rng.bounded(2)])};
 }
 
-zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
+image::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
 {
     const auto time = [&rng] { return QString::asprintf("%02d%02d", rng.bounded(24), rng.bounded(60)); };
-    zones::ZoneRecord r;
+    image::ZoneRecord r;
     r.cellIdFlags = rng.bounded(256);
     r.cellId = rng.bounded(4) ? randomChars(rng, 4) : QStringLiteral("~~~~");
     r.gpsFlags = rng.bounded(256);
@@ -36,8 +36,8 @@ zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped)
     r.bottomLatitude = randomCoordinate(rng, 9, "NS");
     r.leftLongitude = randomCoordinate(rng, 10, "EW");
     r.rightLongitude = editorShaped ? randomCoordinate(rng, 10, "EW")
-                                    : zones::CoordinateLine{randomChars(rng, 10), randomChars(rng, 1)[0]};
-    r.alertOptions = zones::alertOptionsFor(zones::Area(rng.bounded(zones::AreaCount)), rng.bounded(2));
+                                    : image::CoordinateLine{randomChars(rng, 10), randomChars(rng, 1)[0]};
+    r.alertOptions = image::alertOptionsFor(image::Area(rng.bounded(image::AreaCount)), rng.bounded(2));
     return r;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "image/document.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QRandomGenerator>
 
@@ -9,6 +9,6 @@
 // Editor-shaped zones hold what the zone editor and kvt build store; others any code in their stop
 // time and right longitude, and a few zones are any 64 memory lines.
 namespace kvt::testing {
-zones::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped = false);
+image::ZoneRecord randomZoneRecord(QRandomGenerator &rng, bool editorShaped = false);
 image::Document randomDocument(QRandomGenerator &rng, bool editorShaped = false);
 } // namespace kvt::testing

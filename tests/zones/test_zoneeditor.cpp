@@ -4,7 +4,7 @@
 #include "scripteddialogs.h"
 #include "testenv.h"
 #include "zones/zoneeditor.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -18,6 +18,7 @@
 #include <QTest>
 
 using namespace kvt::zones;
+using namespace kvt::image;
 
 // The codes of `chars` into lines first, first + 1, ...
 static QString withChars(QString text, int first, const QString &chars)

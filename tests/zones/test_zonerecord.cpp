@@ -1,9 +1,9 @@
 #include "testdocuments.h"
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QTest>
 
-using namespace kvt::zones;
+using namespace kvt::image;
 
 static QString withValue(QString text, int line, const QString &value) { return text.replace(11 * line - 5, 3, value); }
 

@@ -1,8 +1,8 @@
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include "image/charset.h"
 
-namespace kvt::zones {
+namespace kvt::image {
 
 namespace {
 
@@ -43,8 +43,8 @@ enum Line {
 void putChars(ZoneBytes &bytes, int first, int width, QStringView text, QStringView fallback)
 {
     for (int i = 0; i < width; ++i) {
-        const int code = i < text.size() ? image::charCode(text[i]) : -1;
-        bytes[first + i] = code >= 0 ? code : image::charCode(fallback[i]);
+        const int code = i < text.size() ? charCode(text[i]) : -1;
+        bytes[first + i] = code >= 0 ? code : charCode(fallback[i]);
     }
 }
 
@@ -62,7 +62,7 @@ ZoneBytes storedBytes(const ZoneRecord &r)
     static const ZoneRecord defaults;
     ZoneBytes b{};
     b[CellIdFlagsLine] = r.cellIdFlags & 0xFF;
-    const bool cellIdStorable = r.cellId.size() == 4 && image::isEncodable(r.cellId);
+    const bool cellIdStorable = r.cellId.size() == 4 && isEncodable(r.cellId);
     putChars(b, CellIdLine, 4, cellIdStorable ? r.cellId : defaults.cellId, defaults.cellId);
     b[GpsFlagsLine] = r.gpsFlags & 0xFF;
     putChars(b, SpeedLine, 3, storedSpeed(r.speedLimit), defaults.speedLimit);
@@ -118,13 +118,13 @@ QString charsOf(const ZoneBytes &bytes, int first, int width)
     QString text;
     text.reserve(width);
     for (int i = 0; i < width; ++i)
-        text += image::charFromCode(bytes[first + i]);
+        text += charFromCode(bytes[first + i]);
     return text;
 }
 
 CoordinateLine lineOf(const ZoneBytes &bytes, int first, int digits)
 {
-    return {charsOf(bytes, first, digits), image::charFromCode(bytes[first + digits])};
+    return {charsOf(bytes, first, digits), charFromCode(bytes[first + digits])};
 }
 
 } // namespace
@@ -217,4 +217,4 @@ QString storedSpeed(QStringView speedText)
     return QString::asprintf("%03d", knots);
 }
 
-} // namespace kvt::zones
+} // namespace kvt::image

@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-namespace kvt::zones {
+namespace kvt::image {
 
 inline constexpr int FirstZoneAddress = 183;
 inline constexpr int LastZoneAddress = 246;
@@ -72,4 +72,4 @@ QString defaultZoneText(int zone);
 // no number counts as 0.
 QString storedSpeed(QStringView speedText);
 
-} // namespace kvt::zones
+} // namespace kvt::image

@@ -1,12 +1,10 @@
-#include "editor/parametertables.h"
+#include "image/parametertables.h"
 
 #include "image/codecs.h"
 
 #include <cmath>
 
-namespace kvt::editor {
-
-using image::Document;
+namespace kvt::image {
 
 const std::array<TextBox, 2> TextBoxes = {{
     {"SimPin", "SIM Card PIN", 8, &Document::simPin},
@@ -14,18 +12,18 @@ const std::array<TextBox, 2> TextBoxes = {{
 }};
 
 const std::array<ValueBox, 6> ValueBoxes = {{
-    {"TempLA", "TLA", &Document::tempLowAlert, image::temperatureText},
-    {"TempHA", "THA", &Document::tempHighAlert, image::temperatureText},
-    {"TrackSeqText", "Tracking counter", &Document::trackingCounter, image::trackingCounterText},
+    {"TempLA", "TLA", &Document::tempLowAlert, temperatureText},
+    {"TempHA", "THA", &Document::tempHighAlert, temperatureText},
+    {"TrackSeqText", "Tracking counter", &Document::trackingCounter, trackingCounterText},
     {"RtcIntUnit", "RTC Interval unit", &Document::rtcIntervalUnit, rtcUnitBoxText},
-    {"RtcIntCounter", "RTC Interval counter", &Document::rtcIntervalCounter, image::rtcCounterText},
-    {"SmsCatchText", "SMS Catch Alert Timer", &Document::smsCatchAlertTimer, image::smsCatchText},
+    {"RtcIntCounter", "RTC Interval counter", &Document::rtcIntervalCounter, rtcCounterText},
+    {"SmsCatchText", "SMS Catch Alert Timer", &Document::smsCatchAlertTimer, smsCatchText},
 }};
 
 QString rtcUnitBoxText(double code)
 {
-    const QString word = image::rtcUnitText(code);
-    return word.isEmpty() ? QStringLiteral("Unit %1").arg(image::formatNumber(code)) : word;
+    const QString word = rtcUnitText(code);
+    return word.isEmpty() ? QStringLiteral("Unit %1").arg(formatNumber(code)) : word;
 }
 
 const std::array<StepButton, 12> StepButtons = {{
@@ -43,7 +41,7 @@ const std::array<StepButton, 12> StepButtons = {{
     {"Command8", SmsCatchText, +1, 255},
 }};
 
-const std::array<const char *, image::CheckCount> CheckCaptions = {
+const std::array<const char *, CheckCount> CheckCaptions = {
     "Battery ID notification on product startup",
     "Battery change ID notification on product startup",
     "Erase SIM memory on product startup",
@@ -80,11 +78,11 @@ const std::array<const char *, image::CheckCount> CheckCaptions = {
 
 const std::array<int, 16> LogFieldSizes = {6, 1, 9, 1, 10, 1, 3, 6, 3, 2, 5, 2, 1, 1, 0, 0};
 
-int logRecordSize(const std::array<int, image::CheckCount> &checks)
+int logRecordSize(const std::array<int, CheckCount> &checks)
 {
     int size = 0;
     for (int i = 0; i < int(LogFieldSizes.size()); ++i) {
-        if (checks[FirstLogCheck - 1 + i] == image::Ticked)
+        if (checks[FirstLogCheck - 1 + i] == Ticked)
             size += LogFieldSizes[i];
     }
     return size;
@@ -105,4 +103,4 @@ QString logMemoryCaption(int recordCount)
     return QStringLiteral("LOG memory configuration (%1)").arg(recordCount);
 }
 
-} // namespace kvt::editor
+} // namespace kvt::image

@@ -8,7 +8,7 @@
 
 // The tables the main window builds its controls from, and the LOG memory
 // arithmetic. No widgets here.
-namespace kvt::editor {
+namespace kvt::image {
 
 // The free text boxes of the device frame; the file keeps at most
 // maxLength characters of each, and the box holds no more.
@@ -16,7 +16,7 @@ struct TextBox {
     const char *name;
     const char *label;
     int maxLength;
-    QString image::Document::*text;
+    QString Document::*text;
 };
 extern const std::array<TextBox, 2> TextBoxes;
 
@@ -25,7 +25,7 @@ extern const std::array<TextBox, 2> TextBoxes;
 struct ValueBox {
     const char *name;
     const char *label;
-    double image::Document::*value;
+    double Document::*value;
     QString (*form)(double);
 };
 
@@ -59,7 +59,7 @@ inline const QString SmsCatchWarningText = QStringLiteral(
     "please refer to the ZMT Protocol definition for more information...");
 
 // Captions of Check1..Check32.
-extern const std::array<const char *, image::CheckCount> CheckCaptions;
+extern const std::array<const char *, CheckCount> CheckCaptions;
 inline constexpr int FirstLogCheck = 17;
 
 // Characters one LOG record gains from each of Check17..Check32.
@@ -67,10 +67,10 @@ extern const std::array<int, 16> LogFieldSizes;
 inline constexpr int LogMemorySize = 32700;
 
 // Characters of one LOG record for the ticked fields (only state 1 counts).
-int logRecordSize(const std::array<int, image::CheckCount> &checks);
+int logRecordSize(const std::array<int, CheckCount> &checks);
 // Records that fit: LogMemorySize / size rounded half to even; 0 for size 0.
 int logRecordCount(int recordSize);
 // "LOG memory configuration (N)", or "... - (N/A)" for no record.
 QString logMemoryCaption(int recordCount);
 
-} // namespace kvt::editor
+} // namespace kvt::image

@@ -1,8 +1,8 @@
-#include "zones/zoneedits.h"
+#include "image/zoneedits.h"
 
 #include <algorithm>
 
-namespace kvt::zones {
+namespace kvt::image {
 
 namespace {
 
@@ -143,4 +143,4 @@ QString timeText(const ZoneRecord &record, Clock clock)
     return time.mid(0, 2) + QLatin1Char(':') + time.mid(2, 2) + QStringLiteral(":00");
 }
 
-} // namespace kvt::zones
+} // namespace kvt::image

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "zones/zonerecord.h"
+#include "image/zonerecord.h"
 
 #include <QString>
 #include <QStringView>
 
-namespace kvt::zones {
+namespace kvt::image {
 
 // The edits the zone editor's controls make to a zone record, and the
 // texts it shows for it. Each edit returns false and leaves the record
@@ -52,4 +52,4 @@ QString speedText(const ZoneRecord &record);
 // "09:00:00" for "0900".
 QString timeText(const ZoneRecord &record, Clock clock);
 
-} // namespace kvt::zones
+} // namespace kvt::image
