@@ -17,8 +17,6 @@ namespace kvt::cli {
 
 namespace {
 
-const QString StandardStream = QStringLiteral("-");
-
 // A configuration file starts with a memory line of nine digits, which no
 // JSON text does.
 bool looksLikeConfigurationFile(const QByteArray &bytes)
@@ -47,7 +45,7 @@ int writeEdited(const image::StoredImage &base, const DocumentEdit &edit, const 
                                    "it now holds the string the boxes compose");
     }
     for (const QString &warning : warnings)
-        printWarning(warning);
+        printWarning(visible(warning));
     if (!bytes) {
         printError(QStringLiteral("%1: %2").arg(outPath, image::SaveFailedText));
         return ExitFailure;
@@ -81,7 +79,7 @@ int runBuild(const QStringList &args)
     const QString jsonPath = parser.positionalArguments().at(0);
     const QString outPath = parser.positionalArguments().at(1);
     const QString basePath = parser.value(baseOption);
-    if (basePath == StandardStream && jsonPath == StandardStream)
+    if (isStandardStream(basePath) && isStandardStream(jsonPath))
         return usageError(args.value(0), QStringLiteral("TEMPLATE and JSON cannot both be standard input"));
 
     const auto base = parser.isSet(baseOption) ? loadImage(basePath) : startupImage();

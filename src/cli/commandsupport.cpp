@@ -11,14 +11,12 @@ namespace kvt::cli {
 
 namespace {
 
-const QString StandardStream = QStringLiteral("-");
-
 // The bytes of standard input ("-") or a file, read no further than just
 // past the size limit: standard input may never end.
 std::optional<QByteArray> readBounded(const QString &path, QString *error)
 {
     QFile file;
-    const bool opened = path == StandardStream ? file.open(stdin, QIODevice::ReadOnly)
+    const bool opened = isStandardStream(path) ? file.open(stdin, QIODevice::ReadOnly)
                                                : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened) {
         *error = file.errorString();
@@ -60,7 +58,7 @@ std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList 
 
 std::optional<QByteArray> readInput(const QString &path, QString *error)
 {
-    if (path != StandardStream) {
+    if (!isStandardStream(path)) {
         const QFileInfo info(path);
         if (info.exists() && !info.isFile()) {
             *error = QStringLiteral("not a regular file (give - to read standard input)");
@@ -80,7 +78,7 @@ std::optional<image::StoredImage> loadImage(const QString &path)
 {
     // Standard input past the limit is refused below, as a large file is.
     QString error;
-    const auto bytes = path == StandardStream ? readBounded(path, &error)
+    const auto bytes = isStandardStream(path) ? readBounded(path, &error)
                                               : image::readConfigurationBytes(path);
     if (!bytes) {
         printError(QStringLiteral("%1: %2").arg(path, image::UnreadableFileText));
@@ -94,7 +92,7 @@ std::optional<image::StoredImage> loadImage(const QString &path)
 
 bool writeImage(const QByteArray &bytes, const QString &path)
 {
-    if (path == StandardStream) {
+    if (isStandardStream(path)) {
         // What a file would refuse is not printed either.
         if (image::checkConfigurationBytes(bytes))
             return printResultBytes(bytes);

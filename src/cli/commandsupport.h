@@ -11,6 +11,12 @@
 
 namespace kvt::cli {
 
+// "-": standard input as an input, standard output as an output.
+inline bool isStandardStream(const QString &path)
+{
+    return path == QLatin1String("-");
+}
+
 // Parses a command's arguments against the names of its positional
 // arguments; with `repeatLast`, the last one may be given more than once.
 // Returns an exit status when the command is done (help shown, wrong

@@ -47,7 +47,7 @@ int runDiff(const QStringList &args)
     if (done)
         return *done == ExitSuccess ? Same : Trouble;
     const QStringList paths = parser.positionalArguments();
-    if (paths[0] == QLatin1String("-") && paths[1] == QLatin1String("-"))
+    if (isStandardStream(paths[0]) && isStandardStream(paths[1]))
         return usageError(args.value(0), QStringLiteral("A and B cannot both be standard input"));
     const auto a = loadImage(paths[0]);
     const auto b = a ? loadImage(paths[1]) : std::nullopt;
