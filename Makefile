@@ -48,6 +48,7 @@ fuzz:
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@bench/fleet.sh $(BUILD)/src/cli/kvt
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

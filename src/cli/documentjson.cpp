@@ -1,24 +1,23 @@
 #include "documentjson.h"
 
-#include "image/charset.h"
+#include "jsonvalues.h"
+
 #include "image/codecs.h"
 #include "image/gprs.h"
-#include "image/zonerecord.h"
+#include "image/parametertables.h"
+#include "image/zoneedits.h"
 
 #include <QJsonArray>
-#include <QJsonValue>
-
-#include <cmath>
+#include <QLocale>
 
 namespace kvt::cli {
 
 namespace {
 
 using image::Document;
-using image::CoordinateLine;
 using image::ZoneRecord;
 
-// Keys of the top-level object and of one zone, in the order they are written.
+// Keys of the top-level object, in the order they are written.
 const QStringList DocumentKeys = {
     QStringLiteral("SimPin"), QStringLiteral("IsdnRecall"),
     QStringLiteral("TempHighAlert"), QStringLiteral("TempLowAlert"),
@@ -27,273 +26,112 @@ const QStringList DocumentKeys = {
     QStringLiteral("Checks"), QStringLiteral("Gprs"), QStringLiteral("GprsFormat"),
     QStringLiteral("Zones"),
 };
+const QString ChecksKey = QStringLiteral("Checks");
+const QString GprsKey = QStringLiteral("Gprs");
+const QString GprsFormatKey = QStringLiteral("GprsFormat");
+const QString ZonesKey = QStringLiteral("Zones");
 
-const QStringList ZoneKeys = {
-    QStringLiteral("CellIdFlags"), QStringLiteral("CellId"), QStringLiteral("GpsFlags"),
-    QStringLiteral("SpeedLimit"), QStringLiteral("StartTime"), QStringLiteral("StopTime"),
-    QStringLiteral("TopLatitude"), QStringLiteral("BottomLatitude"),
-    QStringLiteral("LeftLongitude"), QStringLiteral("RightLongitude"),
-    QStringLiteral("AlertOptions"),
+// The zone fields that hold a value of their own, in stored order.
+constexpr int ZoneValueFields[] = {
+    image::CellIdFlagsField, image::CellIdField, image::GpsFlagsField, image::SpeedLimitField,
+    image::StartTimeField, image::StopTimeField, image::TopLatitudeField,
+    image::BottomLatitudeField, image::LeftLongitudeField, image::RightLongitudeField,
+    image::AlertOptionsField,
 };
 
-// The four coordinate lines of a zone with their key, digit count and
-// hemisphere letters.
-struct CoordinateField {
-    const char *key;
-    CoordinateLine ZoneRecord::*line;
-    int digits;
-    char hemispheres[2];
-};
-
-constexpr CoordinateField CoordinateFields[] = {
-    {"TopLatitude", &ZoneRecord::topLatitude, 9, {'N', 'S'}},
-    {"BottomLatitude", &ZoneRecord::bottomLatitude, 9, {'N', 'S'}},
-    {"LeftLongitude", &ZoneRecord::leftLongitude, 10, {'E', 'W'}},
-    {"RightLongitude", &ZoneRecord::rightLongitude, 10, {'E', 'W'}},
-};
-
-QJsonObject zoneToJson(const ZoneRecord &zone)
+int zoneFieldIndex(const QString &name)
 {
-    QJsonObject object{
-        {QStringLiteral("CellIdFlags"), zone.cellIdFlags},
-        {QStringLiteral("CellId"), zone.cellId},
-        {QStringLiteral("GpsFlags"), zone.gpsFlags},
-        {QStringLiteral("SpeedLimit"), zone.speedLimit},
-        {QStringLiteral("StartTime"), zone.startTime},
-        {QStringLiteral("StopTime"), zone.stopTime},
-        {QStringLiteral("AlertOptions"), zone.alertOptions},
-    };
-    for (const CoordinateField &field : CoordinateFields) {
-        const CoordinateLine &line = zone.*field.line;
-        object.insert(QLatin1String(field.key), line.digits + line.hemisphere);
+    for (int f : ZoneValueFields) {
+        if (name == QLatin1String(image::ZoneFields[f].name))
+            return f;
     }
-    return object;
+    return -1;
 }
 
-// A refused key or value; caught in documentFromJson.
-struct BadValue {
-    QString text;
-};
-
-[[noreturn]] void refuse(const QString &key, const QString &why)
+QStringList zoneFieldNames()
 {
-    throw BadValue{QStringLiteral("%1: %2").arg(key, why)};
+    QStringList names;
+    for (int f : ZoneValueFields)
+        names << QLatin1String(image::ZoneFields[f].name);
+    return names;
 }
 
-void refuseUnknownKeys(const QJsonObject &object, const QStringList &known, const QString &where)
+QStringList gprsNames()
 {
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (!known.contains(it.key()))
-            refuse(where + it.key(), QStringLiteral("unknown key"));
-    }
-}
-
-QString describe(const QJsonValue &value)
-{
-    switch (value.type()) {
-    case QJsonValue::Null: return QStringLiteral("null");
-    case QJsonValue::Bool: return QStringLiteral("a true/false value");
-    case QJsonValue::Double: return QStringLiteral("the number %1").arg(image::formatNumber(value.toDouble()));
-    case QJsonValue::String: return QStringLiteral("a text");
-    case QJsonValue::Array: return QStringLiteral("an array");
-    case QJsonValue::Object: return QStringLiteral("an object");
-    case QJsonValue::Undefined: break;
-    }
-    return QStringLiteral("nothing");
-}
-
-void requireEncodable(const QString &key, QStringView text)
-{
-    if (image::isEncodable(text))
-        return;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (image::charCode(text[i]) >= 0)
-            continue;
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size()
-                          && text[i + 1].isLowSurrogate();
-        refuse(key, QStringLiteral("\"%1\" has no code in the Windows-1252 character set "
-                                   "and cannot be stored")
-                        .arg(text.mid(i, pair ? 2 : 1)));
-    }
-    refuse(key, QStringLiteral("the text cannot be stored in the Windows-1252 character set"));
-}
-
-QString readText(const QString &key, const QJsonValue &value)
-{
-    if (!value.isString())
-        refuse(key, QStringLiteral("expected a text, found %1").arg(describe(value)));
-    const QString text = value.toString();
-    requireEncodable(key, text);
-    return text;
-}
-
-int readWhole(const QString &key, const QJsonValue &value, int min, int max)
-{
-    if (!value.isDouble())
-        refuse(key, QStringLiteral("expected a number, found %1").arg(describe(value)));
-    const double number = value.toDouble();
-    if (number != std::floor(number) || number < min || number > max) {
-        refuse(key, QStringLiteral("%1 is not a whole number from %2 to %3")
-                        .arg(image::formatNumber(number)).arg(min).arg(max));
-    }
-    return int(number);
-}
-
-// A threshold must survive the trip through its 16-bit word: sixteenths of
-// a degree that read back as the same value.
-double readTemperature(const QString &key, const QJsonValue &value)
-{
-    if (!value.isDouble())
-        refuse(key, QStringLiteral("expected a number of degrees, found %1").arg(describe(value)));
-    const double celsius = value.toDouble();
-    if (!(celsius > -4096 && celsius < 4096)
-        || image::wordToTemperature(image::temperatureToWord(celsius)) != celsius) {
-        refuse(key, QStringLiteral("%1 cannot be stored: a threshold is a multiple of 0.0625 "
-                                   "from -3968 to 127.9375 (the configurator steps from -55 "
-                                   "to 125 by 0.5)")
-                        .arg(image::formatNumber(celsius)));
-    }
-    return celsius;
-}
-
-// An array of exactly `count` items, or a refusal naming the key.
-QJsonArray fixedArray(const QString &key, const QJsonValue &value, int count, const QString &items)
-{
-    if (!value.isArray())
-        refuse(key, QStringLiteral("expected an array of %1 %2, found %3")
-                        .arg(count).arg(items, describe(value)));
-    const QJsonArray array = value.toArray();
-    if (array.size() != count)
-        refuse(key, QStringLiteral("expected %1 %2, found %3").arg(count).arg(items).arg(array.size()));
-    return array;
-}
-
-void readChecks(const QJsonValue &value, Document &doc)
-{
-    const QString key = QStringLiteral("Checks");
-    const QJsonArray array = fixedArray(key, value, image::CheckCount, QStringLiteral("numbers 0 or 1"));
-    for (int i = 0; i < image::CheckCount; ++i)
-        doc.checks[i] = readWhole(QStringLiteral("Checks[%1]").arg(i), array[i], 0, 1);
-}
-
-void readGprs(const QJsonValue &value, Document &doc)
-{
-    if (!value.isObject())
-        refuse(QStringLiteral("Gprs"), QStringLiteral("expected an object, found %1").arg(describe(value)));
-    const QJsonObject object = value.toObject();
     QStringList names;
     for (int i = 0; i < image::GprsFieldCount; ++i)
         names << image::gprsFieldName(image::GprsField(i));
-    refuseUnknownKeys(object, names, QStringLiteral("Gprs."));
-    for (int i = 0; i < image::GprsFieldCount; ++i) {
-        const auto it = object.find(names[i]);
-        if (it == object.end())
-            continue;
-        const QString key = QStringLiteral("Gprs.") + names[i];
-        const QString text = readText(key, *it);
-        // A carriage return would end the GPRS line and break the file.
-        if (text.contains(QLatin1Char('\r')))
-            refuse(key, QStringLiteral("a carriage return cannot be stored in a GPRS line"));
-        doc.gprs[i] = text;
-    }
+    return names;
 }
 
-bool allDigits(QStringView text)
+image::Boundary boundaryOf(int field)
 {
-    for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
+    return image::Boundary(field - image::TopLatitudeField);
 }
 
-QString readSpeed(const QString &key, const QJsonValue &value)
+// Keys that take a number; the others take a text.
+bool takesNumber(const QString &name)
 {
-    if (value.isDouble())
-        return QString::number(readWhole(key, value, 0, 999)).rightJustified(3, QLatin1Char('0'));
-    if (!value.isString())
-        refuse(key, QStringLiteral("expected a text of three digits, found %1").arg(describe(value)));
-    const QString text = value.toString();
-    if (text.isEmpty() || text.size() > 3 || !allDigits(text))
-        refuse(key, QStringLiteral("\"%1\" is not a speed of 000 to 999 knots").arg(text));
-    return text.rightJustified(3, QLatin1Char('0'));
+    static const QStringList names = {
+        QStringLiteral("TempHighAlert"), QStringLiteral("TempLowAlert"),
+        QStringLiteral("TrackingCounter"), QStringLiteral("SmsCatchAlertTimer"),
+        QStringLiteral("RtcIntervalUnit"), QStringLiteral("RtcIntervalCounter"), ChecksKey,
+        QStringLiteral("CellIdFlags"), QStringLiteral("GpsFlags"), QStringLiteral("AlertOptions"),
+    };
+    return names.contains(name);
 }
 
-QString readTime(const QString &key, const QJsonValue &value)
+// The value of KEY=VALUE as the JSON form would hold it.
+QJsonValue settingValue(const QString &name, const QString &text)
 {
-    if (!value.isString())
-        refuse(key, QStringLiteral("expected a text HHMM, found %1").arg(describe(value)));
-    const QString text = value.toString();
-    if (text.size() != 4 || !allDigits(text) || QStringView(text).left(2).toInt() > 23
-        || QStringView(text).mid(2).toInt() > 59) {
-        refuse(key, QStringLiteral("\"%1\" is not a time of day HHMM from 0000 to 2359").arg(text));
-    }
-    return text;
+    bool number = false;
+    const double value = QLocale::c().toDouble(text, &number);
+    return takesNumber(name) && number ? QJsonValue(value) : QJsonValue(text);
 }
 
-CoordinateLine readCoordinate(const QString &key, const QJsonValue &value,
-                              const CoordinateField &field)
+// A number 1..count from a key part ("7" of "Zones.7.CellId"), else 0.
+int ordinal(const QString &part, int count)
 {
-    const QString form = QStringLiteral("%1 digits then %2 or %3")
-                             .arg(field.digits)
-                             .arg(QLatin1Char(field.hemispheres[0]))
-                             .arg(QLatin1Char(field.hemispheres[1]));
-    if (!value.isString())
-        refuse(key, QStringLiteral("expected a text of %1, found %2").arg(form, describe(value)));
-    const QString text = value.toString();
-    const QChar last = text.isEmpty() ? QChar() : text.back();
-    if (text.size() != field.digits + 1 || !allDigits(QStringView(text).chopped(1))
-        || (last != QLatin1Char(field.hemispheres[0]) && last != QLatin1Char(field.hemispheres[1]))) {
-        refuse(key, QStringLiteral("\"%1\" is not %2").arg(text, form));
-    }
-    return CoordinateLine{text.chopped(1), last};
+    bool ok = false;
+    const int n = part.toInt(&ok);
+    return ok && n >= 1 && n <= count ? n : 0;
 }
 
-ZoneRecord readZone(const QString &where, const QJsonValue &value, ZoneRecord zone)
+QString zoneKey(int zone, int field)
 {
-    if (!value.isObject())
-        refuse(where, QStringLiteral("expected an object, found %1").arg(describe(value)));
-    const QJsonObject object = value.toObject();
-    refuseUnknownKeys(object, ZoneKeys, where + QLatin1Char('.'));
-    const auto key = [&](const char *name) { return where + QLatin1Char('.') + QLatin1String(name); };
-    const auto has = [&](const char *name) { return object.contains(QLatin1String(name)); };
-    const auto at = [&](const char *name) { return object.value(QLatin1String(name)); };
-
-    if (has("CellIdFlags"))
-        zone.cellIdFlags = readWhole(key("CellIdFlags"), at("CellIdFlags"), 0, 255);
-    if (has("CellId"))
-        zone.cellId = readText(key("CellId"), at("CellId"));
-    if (has("GpsFlags"))
-        zone.gpsFlags = readWhole(key("GpsFlags"), at("GpsFlags"), 0, 255);
-    if (has("SpeedLimit"))
-        zone.speedLimit = readSpeed(key("SpeedLimit"), at("SpeedLimit"));
-    if (has("StartTime"))
-        zone.startTime = readTime(key("StartTime"), at("StartTime"));
-    if (has("StopTime"))
-        zone.stopTime = readTime(key("StopTime"), at("StopTime"));
-    for (const CoordinateField &field : CoordinateFields) {
-        if (has(field.key))
-            zone.*field.line = readCoordinate(key(field.key), at(field.key), field);
-    }
-    if (has("AlertOptions"))
-        zone.alertOptions = readWhole(key("AlertOptions"), at("AlertOptions"), 0, 255);
-    return zone;
+    return QStringLiteral("%1.%2.%3").arg(ZonesKey).arg(zone).arg(QLatin1String(image::ZoneFields[field].name));
 }
 
-void readZones(const QJsonValue &value, Document &doc)
+QString jsonText(const QJsonValue &value)
 {
-    const QString key = QStringLiteral("Zones");
-    const QJsonArray array = fixedArray(key, value, image::ZoneCount, QStringLiteral("zones"));
-    for (int i = 0; i < image::ZoneCount; ++i) {
-        const ZoneRecord start = ZoneRecord::fromZoneText(doc.zoneTexts[i]);
-        const ZoneRecord zone = readZone(QStringLiteral("Zones[%1]").arg(i), array[i], start);
-        doc.zoneTexts[i] = zone.toZoneText(i + 1);
-    }
+    return value.isString() ? QLatin1Char('"') + value.toString() + QLatin1Char('"')
+                            : QString::number(value.toInteger());
 }
 
 } // namespace
 
-QJsonObject documentToJson(const image::Document &doc)
+QJsonValue zoneFieldToJson(const ZoneRecord &zone, int f)
+{
+    switch (f) {
+    case image::CellIdFlagsField: return zone.cellIdFlags;
+    case image::CellIdField: return zone.cellId;
+    case image::GpsFlagsField: return zone.gpsFlags;
+    case image::SpeedLimitField: return zone.speedLimit;
+    case image::StartTimeField: return zone.startTime;
+    case image::StopTimeField: return zone.stopTime;
+    case image::AlertOptionsField: return zone.alertOptions;
+    case image::TopLatitudeField:
+    case image::BottomLatitudeField:
+    case image::LeftLongitudeField:
+    case image::RightLongitudeField: {
+        const image::CoordinateLine &line = image::boundaryLine(zone, boundaryOf(f));
+        return line.digits + line.hemisphere;
+    }
+    default: return QJsonValue();
+    }
+}
+
+QJsonObject documentToJson(const Document &doc)
 {
     QJsonArray checks;
     for (int state : doc.checks)
@@ -304,62 +142,231 @@ QJsonObject documentToJson(const image::Document &doc)
         gprs.insert(image::gprsFieldName(image::GprsField(i)), doc.gprs[i]);
 
     QJsonArray zones;
-    for (const QString &text : doc.zoneTexts)
-        zones.append(zoneToJson(ZoneRecord::fromZoneText(text)));
+    for (const QString &text : doc.zoneTexts) {
+        const ZoneRecord zone = ZoneRecord::fromZoneText(text);
+        QJsonObject object;
+        for (int f : ZoneValueFields)
+            object.insert(QLatin1String(image::ZoneFields[f].name), zoneFieldToJson(zone, f));
+        zones.append(object);
+    }
 
-    return QJsonObject{
-        {QStringLiteral("SimPin"), doc.simPin},
-        {QStringLiteral("IsdnRecall"), doc.isdnRecall},
-        {QStringLiteral("TempHighAlert"), doc.tempHighAlert},
-        {QStringLiteral("TempLowAlert"), doc.tempLowAlert},
-        {QStringLiteral("TrackingCounter"), doc.trackingCounter},
-        {QStringLiteral("SmsCatchAlertTimer"), doc.smsCatchAlertTimer},
-        {QStringLiteral("RtcIntervalUnit"), doc.rtcIntervalUnit},
-        {QStringLiteral("RtcIntervalCounter"), doc.rtcIntervalCounter},
+    QJsonObject object{
         {QStringLiteral("Checks"), checks},
-        {QStringLiteral("Gprs"), gprs},
-        {QStringLiteral("GprsFormat"), image::composeGprsString(doc.gprs)},
-        {QStringLiteral("Zones"), zones},
+        {GprsKey, gprs},
+        {GprsFormatKey, image::composeGprsString(doc.gprs)},
+        {ZonesKey, zones},
     };
+    for (const image::TextBox &box : image::TextBoxes)
+        object.insert(QLatin1String(box.name), doc.*box.text);
+    for (const image::ValueBox &box : image::ValueBoxes)
+        object.insert(QLatin1String(box.key), doc.*box.value);
+    return object;
 }
 
-std::optional<image::Document> documentFromJson(const QJsonObject &object, QString *error)
+DocumentEdit::DocumentEdit(const Document &base) : m_base(base), m_doc(base) {}
+
+void DocumentEdit::setValue(const QString &key, const QJsonValue &value)
 {
-    Document doc = image::startupDocument();
+    for (const image::TextBox &box : image::TextBoxes) {
+        if (key != QLatin1String(box.name))
+            continue;
+        const QString text = readText(key, value);
+        // The PIN box holds no more; a longer ISDN number is stored cut (a warning).
+        if (box.text == &Document::simPin && text.size() > box.maxLength)
+            refuse(key, QStringLiteral("at most %1 characters").arg(box.maxLength));
+        m_doc.*box.text = text;
+        return;
+    }
+    for (const image::ValueBox &box : image::ValueBoxes) {
+        if (key != QLatin1String(box.key))
+            continue;
+        m_doc.*box.value = box.form == image::temperatureText ? readTemperature(key, value)
+                                                               : readWhole(key, value, 0, 255);
+        return;
+    }
+    refuse(key, QStringLiteral("unknown key"));
+}
+
+void DocumentEdit::setCheck(int number, const QJsonValue &value)
+{
+    m_doc.check(number) = readWhole(QStringLiteral("%1.%2").arg(ChecksKey).arg(number), value, 0, 1);
+}
+
+void DocumentEdit::setGprs(int index, const QJsonValue &value)
+{
+    const QString key = GprsKey + QLatin1Char('.') + image::gprsFieldName(image::GprsField(index));
+    const QString text = readText(key, value);
+    // A carriage return would end the GPRS line and break the file.
+    if (text.contains(QLatin1Char('\r')))
+        refuse(key, QStringLiteral("a carriage return cannot be stored in a GPRS line"));
+    m_doc.gprs[index] = text;
+}
+
+void DocumentEdit::setZoneField(int zone, int field, const QJsonValue &value)
+{
+    const ZoneRecord base = ZoneRecord::fromZoneText(m_base.zoneTexts[zone - 1]);
+    std::optional<ZoneRecord> &record = m_zones[zone - 1];
+    if (!record)
+        record = base;
+    // What the base holds is taken as it is, even where the zone editor
+    // could not show it (a hand-edited file).
+    const QJsonValue before = zoneFieldToJson(base, field);
+    if (value.type() == before.type()
+        && (value.isDouble() ? value.toDouble() == before.toDouble() : value == before))
+        return;
+    const QString key = zoneKey(zone, field);
+    switch (field) {
+    case image::CellIdFlagsField: record->cellIdFlags = readWhole(key, value, 0, 255); break;
+    case image::CellIdField: record->cellId = readText(key, value); break;
+    case image::GpsFlagsField: record->gpsFlags = readWhole(key, value, 0, 255); break;
+    case image::SpeedLimitField: record->speedLimit = readSpeed(key, value); break;
+    case image::StartTimeField: record->startTime = readTime(key, value); break;
+    case image::StopTimeField: record->stopTime = readTime(key, value); break;
+    case image::AlertOptionsField: record->alertOptions = readWhole(key, value, 0, 255); break;
+    default:
+        image::boundaryLine(*record, boundaryOf(field)) = readCoordinate(key, value, boundaryOf(field));
+        break;
+    }
+    m_zoneFieldsGiven.append({zone, field});
+}
+
+std::optional<QString> DocumentEdit::applyJson(const QJsonObject &object)
+{
     try {
         refuseUnknownKeys(object, DocumentKeys, QString());
-        const auto has = [&](const char *name) { return object.contains(QLatin1String(name)); };
-        const auto at = [&](const char *name) { return object.value(QLatin1String(name)); };
-
-        if (has("SimPin")) {
-            doc.simPin = readText(QStringLiteral("SimPin"), at("SimPin"));
-            if (doc.simPin.size() > 8)
-                refuse(QStringLiteral("SimPin"), QStringLiteral("at most 8 characters"));
+        for (const QString &key : DocumentKeys) {
+            const auto it = object.find(key);
+            if (it == object.end() || key == GprsFormatKey)
+                continue;
+            if (key == ChecksKey) {
+                const QJsonArray array = fixedArray(key, *it, image::CheckCount, QStringLiteral("numbers 0 or 1"));
+                for (int i = 0; i < image::CheckCount; ++i)
+                    setCheck(i + 1, array[i]);
+            } else if (key == GprsKey) {
+                const QJsonObject gprs = objectValue(key, *it);
+                const QStringList names = gprsNames();
+                refuseUnknownKeys(gprs, names, GprsKey + QLatin1Char('.'));
+                for (int i = 0; i < image::GprsFieldCount; ++i) {
+                    if (gprs.contains(names[i]))
+                        setGprs(i, gprs.value(names[i]));
+                }
+            } else if (key == ZonesKey) {
+                const QJsonArray zones = fixedArray(key, *it, image::ZoneCount, QStringLiteral("zones"));
+                for (int zone = 1; zone <= image::ZoneCount; ++zone) {
+                    const QString where = QStringLiteral("%1.%2").arg(ZonesKey).arg(zone);
+                    const QJsonObject fields = objectValue(where, zones[zone - 1]);
+                    refuseUnknownKeys(fields, zoneFieldNames(), where + QLatin1Char('.'));
+                    for (int f : ZoneValueFields) {
+                        const auto field = fields.find(QLatin1String(image::ZoneFields[f].name));
+                        if (field != fields.end())
+                            setZoneField(zone, f, *field);
+                    }
+                }
+            } else {
+                setValue(key, *it);
+            }
         }
-        if (has("IsdnRecall"))
-            doc.isdnRecall = readText(QStringLiteral("IsdnRecall"), at("IsdnRecall"));
-        if (has("TempHighAlert"))
-            doc.tempHighAlert = readTemperature(QStringLiteral("TempHighAlert"), at("TempHighAlert"));
-        if (has("TempLowAlert"))
-            doc.tempLowAlert = readTemperature(QStringLiteral("TempLowAlert"), at("TempLowAlert"));
-        if (has("TrackingCounter"))
-            doc.trackingCounter = readWhole(QStringLiteral("TrackingCounter"), at("TrackingCounter"), 0, 255);
-        if (has("SmsCatchAlertTimer"))
-            doc.smsCatchAlertTimer = readWhole(QStringLiteral("SmsCatchAlertTimer"), at("SmsCatchAlertTimer"), 0, 255);
-        if (has("RtcIntervalUnit"))
-            doc.rtcIntervalUnit = readWhole(QStringLiteral("RtcIntervalUnit"), at("RtcIntervalUnit"), 0, 255);
-        if (has("RtcIntervalCounter"))
-            doc.rtcIntervalCounter = readWhole(QStringLiteral("RtcIntervalCounter"), at("RtcIntervalCounter"), 0, 255);
-        if (has("Checks"))
-            readChecks(at("Checks"), doc);
-        if (has("Gprs"))
-            readGprs(at("Gprs"), doc);
-        if (has("Zones"))
-            readZones(at("Zones"), doc);
     } catch (const BadValue &bad) {
-        if (error)
-            *error = bad.text;
-        return std::nullopt;
+        return bad.text;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> DocumentEdit::applySetting(const QString &key, const QString &value)
+{
+    try {
+        setting(key, value);
+    } catch (const BadValue &bad) {
+        return bad.text;
+    }
+    return std::nullopt;
+}
+
+void DocumentEdit::setting(const QString &key, const QString &value)
+{
+    const QStringList parts = key.split(QLatin1Char('.'));
+    const QString &head = parts.first();
+    QString named = key;   // the key as the messages write it
+    const auto once = [this, &named] {
+        if (m_settingsGiven.contains(named))
+            refuse(named, QStringLiteral("given twice"));
+        m_settingsGiven.insert(named);
+    };
+    if (head == ChecksKey) {
+        const int number = parts.size() == 2 ? ordinal(parts[1], image::CheckCount) : 0;
+        if (!number)
+            refuse(key, QStringLiteral("name one check box, Checks.1 to Checks.%1").arg(image::CheckCount));
+        named = QStringLiteral("%1.%2").arg(ChecksKey).arg(number);
+        once();
+        setCheck(number, settingValue(ChecksKey, value));
+    } else if (head == GprsKey) {
+        const int index = parts.size() == 2 ? int(gprsNames().indexOf(parts[1])) : -1;
+        if (index < 0)
+            refuse(key, QStringLiteral("name one GPRS box: Gprs.") + gprsNames().join(QStringLiteral(", Gprs.")));
+        once();
+        setGprs(index, settingValue(parts[1], value));
+    } else if (head == ZonesKey) {
+        const int zone = parts.size() == 3 ? ordinal(parts[1], image::ZoneCount) : 0;
+        const int field = parts.size() == 3 ? zoneFieldIndex(parts[2]) : -1;
+        if (!zone || field < 0) {
+            refuse(key, QStringLiteral("name a zone from 1 to %1 and one of its fields: %2")
+                            .arg(image::ZoneCount).arg(zoneFieldNames().join(QStringLiteral(", "))));
+        }
+        named = zoneKey(zone, field);
+        once();
+        setZoneField(zone, field, settingValue(parts[2], value));
+    } else if (head == GprsFormatKey && parts.size() == 1) {
+        refuse(key, QStringLiteral("the unit's GPRS string is composed from the Gprs boxes; set those"));
+    } else {
+        if (parts.size() != 1)
+            refuse(key, QStringLiteral("unknown key"));
+        once();
+        setValue(key, settingValue(key, value));
+    }
+}
+
+Document DocumentEdit::result(QStringList *warnings) const
+{
+    Document doc = m_doc;
+    const auto warn = [warnings](const QString &text) {
+        if (warnings)
+            warnings->append(text);
+    };
+    for (int zone = 1; zone <= image::ZoneCount; ++zone) {
+        const std::optional<ZoneRecord> &record = m_zones[zone - 1];
+        const QString &stored = m_base.zoneTexts[zone - 1];
+        if (!record || *record == ZoneRecord::fromZoneText(stored))
+            continue;
+        bool whole = false;
+        doc.zoneTexts[zone - 1] = record->patchedZoneText(stored, zone, &whole);
+        if (whole) {
+            warn(QStringLiteral("%1.%2: its lines do not stand where the zone editor reads them; "
+                                "the whole zone is written anew").arg(ZonesKey).arg(zone));
+        }
+        const ZoneRecord written = ZoneRecord::fromZoneText(doc.zoneTexts[zone - 1]);
+        for (const auto &[z, f] : m_zoneFieldsGiven) {
+            if (z == zone && !written.sameField(*record, f)) {
+                warn(QStringLiteral("%1: stored as %2, as the zone editor stores it")
+                         .arg(zoneKey(zone, f), jsonText(zoneFieldToJson(written, f))));
+            }
+        }
+    }
+
+    const auto dropsX = [&](const QString &text, const QString &before, const char *key) {
+        if (text != before && text.contains(QLatin1Char('X')))
+            warn(QStringLiteral("%1: every \"X\" is dropped when the file is loaded").arg(QLatin1String(key)));
+    };
+    dropsX(doc.simPin, m_base.simPin, "SimPin");
+    dropsX(doc.isdnRecall, m_base.isdnRecall, "IsdnRecall");
+    if (doc.isdnRecall != m_base.isdnRecall && doc.isdnRecall.size() > image::TextBoxes[1].maxLength) {
+        warn(QStringLiteral("IsdnRecall: only the first %1 characters are stored")
+                 .arg(image::TextBoxes[1].maxLength));
+    }
+    const qsizetype length = image::composedGprsLength(doc.gprs);
+    if (doc.gprs != m_base.gprs && length > image::GprsStringLimit) {
+        warn(QStringLiteral("the GPRS string has %1 characters; the unit takes at most %2 and "
+                            "only the first %3 are stored")
+                 .arg(length).arg(image::GprsStringLimit).arg(image::GprsFormatMax));
     }
     return doc;
 }

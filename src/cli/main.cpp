@@ -33,9 +33,11 @@ int runReadId(const QStringList &args) { return deviceCommandsMissing(args); }
 
 constexpr Command Commands[] = {
     {"new", "FILE", "write the document the configurator holds right after start-up", runNew},
-    {"check", "FILE", "exit 0 when the configurator would load FILE, else 1", runCheck},
+    {"check", "FILE...", "exit 0 when the configurator would load every FILE, else 1", runCheck},
     {"show", "[--json] FILE", "print the document of FILE (as JSON with --json)", runShow},
-    {"build", "JSON OUT", "write the configuration file that a JSON object describes", runBuild},
+    {"build", "[--base TEMPLATE] JSON OUT", "write the configuration file that a JSON object describes", runBuild},
+    {"set", "IN OUT KEY=VALUE...", "write IN with the named values changed", runSet},
+    {"diff", "[--json] A B", "print the differences of two files in the windows' words", runDiff},
     {"write", "[--port PORT] FILE", "write a configuration file into a unit over a serial port", runWrite},
     {"read-id", "[--port PORT]", "read a unit's identity over a serial port", runReadId},
 };
@@ -53,13 +55,15 @@ QString mainHelp()
     for (const Command &command : Commands) {
         const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.name),
                                                          QLatin1String(command.synopsis));
-        text += QStringLiteral("  ") + head.leftJustified(26) + QLatin1String(command.summary)
-                + QLatin1Char('\n');
+        // A long synopsis stands on a line of its own.
+        const QString gap = head.size() < 26 ? QString(26 - head.size(), u' ') : QStringLiteral("\n") + QString(28, u' ');
+        text += QStringLiteral("  ") + head + gap + QLatin1String(command.summary) + QLatin1Char('\n');
     }
     text += QStringLiteral(
         "\n"
         "Run 'kvt COMMAND --help' for the details of a command.\n"
-        "Exit status: 0 on success, 1 on failure, 2 on wrong usage.\n");
+        "Exit status: 0 on success, 1 on failure, 2 on wrong usage; kvt diff\n"
+        "exits with 0 when the files are the same, 1 when they differ, 2 on trouble.\n");
     return text;
 }
 

@@ -3,10 +3,11 @@
 #include "image/codecs.h"
 #include "image/parametertables.h"
 #include "image/gprs.h"
+#include "image/zonecaptions.h"
 #include "image/zonerecord.h"
+#include "output.h"
 
 #include <QStringList>
-
 
 namespace kvt::cli {
 
@@ -14,23 +15,6 @@ namespace {
 
 using image::Document;
 using image::ZoneRecord;
-
-// Texts come from the file and may hold any of the 256 codes. Control
-// characters are shown as their symbols (U+2400..U+2421), so that a
-// carriage return, a line feed or an escape sequence in a PIN or a GPRS
-// box can neither break the lines nor act on the terminal.
-QString visible(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F)
-            c = QChar(0x2421);
-        else if (c.category() == QChar::Other_Control)
-            c = QChar::ReplacementCharacter;
-    }
-    return text;
-}
 
 class Lines {
 public:
@@ -57,16 +41,6 @@ void checkLines(Lines &out, const Document &doc, int first, int last)
     }
 }
 
-// "ddddddddd" + "N" shown as the zone editor does: "dddd,dddddN" or
-// "ddddd,dddddE"; digits of another count are shown as they are.
-QString coordinateText(const image::CoordinateLine &line, int leading)
-{
-    QString digits = line.digits;
-    if (digits.size() == leading + 5)
-        digits.insert(leading, QLatin1Char(','));
-    return digits + line.hemisphere;
-}
-
 QString timeText(const QString &hhmm)
 {
     return hhmm.size() == 4 ? hhmm.left(2) + QLatin1Char(':') + hhmm.mid(2) : hhmm;
@@ -88,10 +62,10 @@ QString zoneLine(int number, const ZoneRecord &zone)
         QStringLiteral("speed limit ") + zone.speedLimit + QStringLiteral(" knots (")
             + (speedAlert ? QStringLiteral("Alert") : QStringLiteral("No alert")) + QLatin1Char(')'),
         timeText(zone.startTime) + QStringLiteral(" to ") + timeText(zone.stopTime) + QStringLiteral(" UTC"),
-        QStringLiteral("top ") + coordinateText(zone.topLatitude, 4),
-        QStringLiteral("bottom ") + coordinateText(zone.bottomLatitude, 4),
-        QStringLiteral("left ") + coordinateText(zone.leftLongitude, 5),
-        QStringLiteral("right ") + coordinateText(zone.rightLongitude, 5),
+        QStringLiteral("top ") + image::coordinateText(zone.topLatitude, image::Boundary::Top),
+        QStringLiteral("bottom ") + image::coordinateText(zone.bottomLatitude, image::Boundary::Bottom),
+        QStringLiteral("left ") + image::coordinateText(zone.leftLongitude, image::Boundary::Left),
+        QStringLiteral("right ") + image::coordinateText(zone.rightLongitude, image::Boundary::Right),
         QStringLiteral("no alert if ") + areaText,
     };
     return QStringLiteral("Zone %1: ").arg(number, 2, 10, QLatin1Char('0')) + parts.join(QStringLiteral(", "));

@@ -277,35 +277,61 @@ LoadResult::Status checkConfigurationFile(const QString &path)
     return LoadResult::Loaded;
 }
 
-bool writeConfigurationFile(const QString &path, const QString &imageText, QString *errorString)
-{
-    const auto fail = [errorString](const QString &why) {
-        if (errorString)
-            *errorString = why;
-        return false;
-    };
+namespace {
 
-    const auto bytes = toWindows1252(QString(imageText + QLatin1String("\r\n")));
-    if (!bytes)
-        return fail(QStringLiteral("The configuration holds characters that have no code in the "
-                                   "Windows-1252 character set."));
+bool fail(QString *errorString, const QString &why)
+{
+    if (errorString)
+        *errorString = why;
+    return false;
+}
+
+QString refusedLineText()
+{
+    return QStringLiteral("The configuration holds a line that is neither a memory line nor a "
+                          "GPRS line of at most %1 characters.")
+        .arg(MaxGprsTextLength);
+}
+
+} // namespace
+
+std::optional<QByteArray> configurationFileBytes(const QString &imageText, QString *errorString)
+{
+    auto bytes = toWindows1252(QString(imageText + QLatin1String("\r\n")));
+    if (!bytes) {
+        fail(errorString, QStringLiteral("The configuration holds characters that have no code in "
+                                         "the Windows-1252 character set."));
+        return std::nullopt;
+    }
     // Never write a file the configurator would refuse to load (a carriage
     // return inside a GPRS text, a value that is no byte).
-    if (!checkConfigurationBytes(*bytes))
-        return fail(QStringLiteral("The configuration holds a line that is neither a memory "
-                                   "line nor a GPRS line of at most %1 characters.")
-                        .arg(MaxGprsTextLength));
+    if (!checkConfigurationBytes(*bytes)) {
+        fail(errorString, refusedLineText());
+        return std::nullopt;
+    }
+    return bytes;
+}
 
+bool writeConfigurationFile(const QString &path, const QString &imageText, QString *errorString)
+{
+    const auto bytes = configurationFileBytes(imageText, errorString);
+    return bytes && writeConfigurationBytes(path, *bytes, errorString);
+}
+
+bool writeConfigurationBytes(const QString &path, const QByteArray &bytes, QString *errorString)
+{
+    if (!checkConfigurationBytes(bytes))
+        return fail(errorString, refusedLineText());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(*bytes) != bytes->size()) {
+        return fail(errorString, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();
-        return fail(why);
+        return fail(errorString, why);
     }
     if (!file.commit())
-        return fail(file.errorString());
+        return fail(errorString, file.errorString());
     return true;
 }
 

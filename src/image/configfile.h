@@ -59,10 +59,19 @@ LoadResult loadConfigurationFile(const QString &path);
 // import). Unreadable files are reported apart from invalid ones.
 LoadResult::Status checkConfigurationFile(const QString &path);
 
+// The bytes of a file that holds the image: the image followed by one
+// CR LF, in Windows-1252. Nothing, and errorString says why, when the image
+// holds a character without a code or a line the line check refuses.
+std::optional<QByteArray> configurationFileBytes(const QString &imageText,
+                                                 QString *errorString = nullptr);
+
 // Writes the image followed by one CR LF, atomically (temporary file
 // beside the target, renamed over it). On failure the target is
 // untouched and errorString, when given, says why.
 bool writeConfigurationFile(const QString &path, const QString &imageText,
                             QString *errorString = nullptr);
+// The same for the whole bytes of a file, which must pass the line check.
+bool writeConfigurationBytes(const QString &path, const QByteArray &bytes,
+                             QString *errorString = nullptr);
 
 } // namespace kvt::image

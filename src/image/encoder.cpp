@@ -81,6 +81,17 @@ std::array<int, ParameterLineCount> parameterBytes(const Document &doc)
     return b;
 }
 
+QString gprsBankText(const Document &doc)
+{
+    QString bank065 = composeGprsString(doc.gprs);
+    bank065 += QString(GprsBankLineCount - bank065.size(), QLatin1Char('?'));
+    QString text;
+    text.reserve(GprsBankLineCount * 11);
+    for (int address = 0; address < GprsBankLineCount; ++address)
+        text += memoryLine(65, address, charCode(bank065.at(address))) + lineEnd;
+    return text;
+}
+
 QString encodeParameters(const Document &doc)
 {
     QString image;
@@ -93,11 +104,7 @@ QString encodeParameters(const Document &doc)
     for (const QString &zone : doc.zoneTexts)
         image += zone;
 
-    QString bank065 = composeGprsString(doc.gprs);
-    bank065 += QString(GprsBankLineCount - bank065.size(), QLatin1Char('?'));
-    for (int address = 0; address < GprsBankLineCount; ++address)
-        image += memoryLine(65, address, charCode(bank065.at(address))) + lineEnd;
-
+    image += gprsBankText(doc);
     for (const QString &text : doc.gprs)
         image += QStringLiteral("GPRS:") + text + lineEnd;
     return image;

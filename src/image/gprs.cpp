@@ -22,4 +22,12 @@ QString composeGprsString(const GprsTexts &texts)
     return s;
 }
 
+qsizetype composedGprsLength(const GprsTexts &texts)
+{
+    qsizetype length = GprsFieldCount - 1;   // the separators
+    for (const QString &text : texts)
+        length += text.size();
+    return length;
+}
+
 } // namespace kvt::image

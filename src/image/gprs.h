@@ -11,5 +11,8 @@ inline constexpr int GprsStringLimit = 255; // longer turns the box red
 // Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,FtpUsername,
 // FtpPassword,Port,Mode;FtpSubDirectory - cut to its first 256 characters.
 QString composeGprsString(const GprsTexts &texts);
+// Characters of the whole composition, before the cut: more than
+// GprsStringLimit is more than the unit takes.
+qsizetype composedGprsLength(const GprsTexts &texts);
 
 } // namespace kvt::image

@@ -12,12 +12,16 @@ const std::array<TextBox, 2> TextBoxes = {{
 }};
 
 const std::array<ValueBox, 6> ValueBoxes = {{
-    {"TempLA", "TLA", &Document::tempLowAlert, temperatureText},
-    {"TempHA", "THA", &Document::tempHighAlert, temperatureText},
-    {"TrackSeqText", "Tracking counter", &Document::trackingCounter, trackingCounterText},
-    {"RtcIntUnit", "RTC Interval unit", &Document::rtcIntervalUnit, rtcUnitBoxText},
-    {"RtcIntCounter", "RTC Interval counter", &Document::rtcIntervalCounter, rtcCounterText},
-    {"SmsCatchText", "SMS Catch Alert Timer", &Document::smsCatchAlertTimer, smsCatchText},
+    {"TempLA", "TLA", &Document::tempLowAlert, temperatureText, "TempLowAlert"},
+    {"TempHA", "THA", &Document::tempHighAlert, temperatureText, "TempHighAlert"},
+    {"TrackSeqText", "Tracking counter", &Document::trackingCounter, trackingCounterText,
+     "TrackingCounter"},
+    {"RtcIntUnit", "RTC Interval unit", &Document::rtcIntervalUnit, rtcUnitBoxText,
+     "RtcIntervalUnit"},
+    {"RtcIntCounter", "RTC Interval counter", &Document::rtcIntervalCounter, rtcCounterText,
+     "RtcIntervalCounter"},
+    {"SmsCatchText", "SMS Catch Alert Timer", &Document::smsCatchAlertTimer, smsCatchText,
+     "SmsCatchAlertTimer"},
 }};
 
 QString rtcUnitBoxText(double code)

@@ -20,13 +20,14 @@ struct TextBox {
 };
 extern const std::array<TextBox, 2> TextBoxes;
 
-// A read-only value box: its label, the document value it shows and the
-// form it shows it in.
+// A read-only value box: its label, the document value it shows, the
+// form it shows it in and the value's key in `kvt show --json`.
 struct ValueBox {
     const char *name;
     const char *label;
     double Document::*value;
     QString (*form)(double);
+    const char *key;
 };
 
 enum ValueBoxIndex { TempLA, TempHA, TrackSeqText, RtcIntUnit, RtcIntCounter, SmsCatchText };

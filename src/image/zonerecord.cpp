@@ -127,7 +127,37 @@ CoordinateLine lineOf(const ZoneBytes &bytes, int first, int digits)
     return {charsOf(bytes, first, digits), charFromCode(bytes[first + digits])};
 }
 
+// A zone text of 64 lines of nine characters, each ended by CR LF.
+bool hasZoneLines(QStringView text)
+{
+    if (text.size() != ZoneTextLength)
+        return false;
+    for (int k = 0; k < LineCount; ++k) {
+        if (text[11 * k + 9] != u'\r' || text[11 * k + 10] != u'\n')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+const std::array<ZoneField, ZoneFieldCount> ZoneFields = {{
+    {"CellIdFlags", CellIdFlagsLine, 1},
+    {"CellId", CellIdLine, 4},
+    {"GpsFlags", GpsFlagsLine, 1},
+    {"SpeedLimit", SpeedLine, 3},
+    {"StartTime", StartLine, 4},
+    {"StopTime", StopLine, 4},
+    {"TopLatitude", TopLine, 10},
+    {"BottomLatitude", BottomLine, 10},
+    {"LeftLongitude", LeftLine, 11},
+    {"RightLongitude", RightLine, 11},
+    {"Reserved242", Reserved242Line, 1},
+    {"AlertOptions", AlertLine, 1},
+    {"AlertOptionsCopy", AlertCopyLine, 1},
+    {"Reserved245", Reserved245Line, 1},
+    {"Reserved246", Reserved246Line, 1},
+}};
 
 QString areaPattern(Area area)
 {
@@ -194,6 +224,45 @@ QString ZoneRecord::toZoneText(int zone) const
         appendThreeDigits(text, FirstZoneAddress + k);
         appendThreeDigits(text, b[k]);
         text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+bool ZoneRecord::sameField(const ZoneRecord &other, int f) const
+{
+    switch (f) {
+    case CellIdFlagsField: return cellIdFlags == other.cellIdFlags;
+    case CellIdField: return cellId == other.cellId;
+    case GpsFlagsField: return gpsFlags == other.gpsFlags;
+    case SpeedLimitField: return speedLimit == other.speedLimit;
+    case StartTimeField: return startTime == other.startTime;
+    case StopTimeField: return stopTime == other.stopTime;
+    case TopLatitudeField: return topLatitude == other.topLatitude;
+    case BottomLatitudeField: return bottomLatitude == other.bottomLatitude;
+    case LeftLongitudeField: return leftLongitude == other.leftLongitude;
+    case RightLongitudeField: return rightLongitude == other.rightLongitude;
+    case AlertOptionsField: return alertOptions == other.alertOptions;
+    default: return true;
+    }
+}
+
+QString ZoneRecord::patchedZoneText(QStringView stored, int zone, bool *wholeZone) const
+{
+    const bool lines = hasZoneLines(stored);
+    if (wholeZone)
+        *wholeZone = !lines;
+    if (!lines)
+        return toZoneText(zone);
+    const ZoneRecord before = fromZoneText(stored);
+    const QString written = toZoneText(zone);
+    QString text = stored.toString();
+    for (int f = 0; f < ZoneFieldCount; ++f) {
+        if (sameField(before, f))
+            continue;
+        const ZoneField &field = ZoneFields[f];
+        // The copy of AlertOptions goes with it.
+        const int count = f == AlertOptionsField ? 2 : field.lineCount;
+        text.replace(11 * field.firstLine, 11 * count, written.mid(11 * field.firstLine, 11 * count));
     }
     return text;
 }

@@ -34,6 +34,24 @@ struct CoordinateLine {
     bool operator==(const CoordinateLine &) const = default;
 };
 
+// The fields of a zone record in stored order, with the first of their
+// lines (0-based) and how many lines they take. The name is also the key
+// of the field in `kvt show --json`. Reserved242, AlertOptionsCopy,
+// Reserved245 and Reserved246 have no value of their own: the store rules
+// write them.
+struct ZoneField {
+    const char *name;
+    int firstLine;
+    int lineCount;
+};
+enum ZoneFieldIndex {
+    CellIdFlagsField, CellIdField, GpsFlagsField, SpeedLimitField, StartTimeField, StopTimeField,
+    TopLatitudeField, BottomLatitudeField, LeftLongitudeField, RightLongitudeField,
+    Reserved242Field, AlertOptionsField, AlertOptionsCopyField, Reserved245Field, Reserved246Field,
+    ZoneFieldCount
+};
+extern const std::array<ZoneField, ZoneFieldCount> ZoneFields;
+
 // One geofencing zone as the zone editor sees it. Character fields hold
 // the characters of the stored codes; they are not checked to be digits.
 struct ZoneRecord {
@@ -63,6 +81,18 @@ struct ZoneRecord {
     // pattern stored as Inside, a CellId that is not four characters
     // stored as "~~~~", the speed written with three digits.
     QString toZoneText(int zone) const;
+
+    // The stored zone text with the lines of each field whose value here
+    // differs from the one `stored` holds written anew by the store rules
+    // (AlertOptions together with its copy); every other line stays as it
+    // is, hand-edited bank, address or reserved bytes included. A text whose
+    // lines do not stand where the zone editor reads them is written anew as
+    // a whole, and `wholeZone`, when given, tells so.
+    QString patchedZoneText(QStringView stored, int zone, bool *wholeZone = nullptr) const;
+
+    // Whether field f (ZoneFieldIndex) holds the same value in both records;
+    // always true for the fields that have no value of their own.
+    bool sameField(const ZoneRecord &other, int f) const;
 };
 
 // The default record of zone n, as InitZoneDefaults writes it.

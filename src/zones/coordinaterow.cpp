@@ -1,5 +1,6 @@
 #include "zones/coordinaterow.h"
 
+#include "image/zonecaptions.h"
 #include "zones/coordinatelabel.h"
 
 #include <QHBoxLayout>
@@ -11,20 +12,19 @@ using image::BoundaryCount;
 
 namespace {
 
+// Titles and commas come from the zone captions (image/zonecaptions.h).
 struct RowInfo {
-    const char *title;
     const char *prefix;
     int digits;
-    int digitsBeforeComma;
     char hemisphere;       // design caption
     int doubleClickDigit;  // the digit a double-click advances once more, or 0
 };
 // Indexed by Boundary.
 constexpr RowInfo Rows[BoundaryCount] = {
-    {"TOP LINE LATITUDE", "TL", 9, 4, 'N', 0},
-    {"BOTTOM LINE LATITUDE", "BL", 9, 4, 'S', 0},
-    {"LEFT LINE LONGITUDE", "LL", 10, 5, 'W', 5},
-    {"RIGHT LINE LONGITUDE", "RL", 10, 5, 'E', 0},
+    {"TL", 9, 'N', 0},
+    {"BL", 9, 'S', 0},
+    {"LL", 10, 'W', 5},
+    {"RL", 10, 'E', 0},
 };
 
 } // namespace
@@ -55,7 +55,7 @@ CoordinateRow::CoordinateRow(Boundary boundary, QWidget *parent)
         }
         layout->addWidget(digit);
         m_digits.append(digit);
-        if (d == row.digitsBeforeComma) {
+        if (d == image::digitsBeforeComma(boundary)) {
             auto *comma = new QLabel(QStringLiteral(","), this);
             QFont bold = comma->font();
             bold.setBold(true);
@@ -72,7 +72,7 @@ CoordinateRow::CoordinateRow(Boundary boundary, QWidget *parent)
 
 QString CoordinateRow::title() const
 {
-    return QString::fromLatin1(Rows[int(m_boundary)].title);
+    return QString::fromLatin1(image::BoundaryTitles[int(m_boundary)]);
 }
 
 void CoordinateRow::showLine(const CoordinateLine &line)

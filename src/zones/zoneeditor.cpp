@@ -3,6 +3,7 @@
 #include "image/charset.h"
 #include "zones/coordinaterow.h"
 #include "zones/windowfit.h"
+#include "image/zonecaptions.h"
 #include "image/zoneedits.h"
 #include "zones/zoneeditor_widgets.h"
 #include "zones/zonemap.h"
@@ -43,14 +44,6 @@ namespace {
 
 const QString CaptionTail = QStringLiteral(" - GPS/CELL-ID Geofencing database configuration");
 
-// Captions of Check01..Check08 (Cell-ID frame) and Check09..Check16 (GPS).
-const char *const CheckCaptions[FlagCount] = {
-    "Enable Cell-ID geofencing", "Alert if attached to Cell-ID", "Reserved", "Reserved",
-    "Reserved", "Reserved", "Reserved", "Reserved",
-    "Enable GPS geofencing", "Enable Position fix check", "Enable Time check",
-    "Enable Speed check", "Process if inside Time", "Reserved", "Reserved", "Reserved",
-};
-
 // The columns of the frame "Setup": a read-only box over its four step
 // buttons; indexed by Setting.
 enum Setting { Start, Stop, Speed, SettingCount };
@@ -61,9 +54,9 @@ struct SetupColumn {
     const char *buttons[4];   // "<", "<<", ">>", ">"
 };
 constexpr SetupColumn SetupColumns[] = {
-    {"START UTC Time", "StartUTC", 8, {"Command4", "Command7", "Command6", "Command2"}},
-    {"STOP UTC Time", "StopUTC", 8, {"Command5", "Command9", "Command8", "Command3"}},
-    {"Max Speed Limit (Knots)", "SpeedBox", 17, {"Command11", "Command12", "Command1", "Command10"}},
+    {image::StartTimeLabel, "StartUTC", 8, {"Command4", "Command7", "Command6", "Command2"}},
+    {image::StopTimeLabel, "StopUTC", 8, {"Command5", "Command9", "Command8", "Command3"}},
+    {image::SpeedLimitLabel, "SpeedBox", 17, {"Command11", "Command12", "Command1", "Command10"}},
 };
 
 // The four step buttons under each box: a big step is an hour or ten
@@ -172,8 +165,8 @@ QWidget *ZoneEditor::buildContent()
     m_optionsLayout->setContentsMargins(0, 0, 0, 0);
     m_optionsLayout->addWidget(buildAreaOptions());
     m_optionsLayout->addWidget(buildSpeedOptions());
-    m_parts = {zoneLabel, mapFrame, buildFlagFrame(QStringLiteral("Cell-ID"), 0),
-               buildFlagFrame(QStringLiteral("GPS"), 8), buildSetup(), options};
+    m_parts = {zoneLabel, mapFrame, buildFlagFrame(QLatin1String(image::CellIdFrameTitle), 0),
+               buildFlagFrame(QLatin1String(image::GpsFrameTitle), 8), buildSetup(), options};
     arrange(false);
     return content;
 }
@@ -183,7 +176,7 @@ QGroupBox *ZoneEditor::buildFlagFrame(const QString &title, int firstCheck)
     QGroupBox *box = frame(title);
     auto *layout = new QVBoxLayout(box);
     for (int f = firstCheck; f < firstCheck + 8; ++f) {
-        const QString caption = QString::fromLatin1(CheckCaptions[f]);
+        const QString caption = QString::fromLatin1(image::ZoneFlagCaptions[f]);
         auto *check = new QCheckBox(caption);
         check->setObjectName(QStringLiteral("Check%1").arg(f + 1, 2, 10, QLatin1Char('0')));
         check->setAccessibleName(caption);
@@ -256,7 +249,7 @@ void ZoneEditor::addSetting(QGridLayout *layout, int setting, int column)
 
 void ZoneEditor::addCellIdBox(QGridLayout *layout, int column)
 {
-    const QString cellIdName = QStringLiteral("Cell-ID");
+    const QString cellIdName = QLatin1String(image::CellIdLabel);
     m_cellIdBox = new QLineEdit;
     m_cellIdBox->setObjectName(QStringLiteral("TextCid"));
     m_cellIdBox->setMaxLength(4);
@@ -283,7 +276,7 @@ void ZoneEditor::addCellIdBox(QGridLayout *layout, int column)
 
 QGroupBox *ZoneEditor::buildAreaOptions()
 {
-    QGroupBox *box = frame(QStringLiteral("Square Area - no alert if"));
+    QGroupBox *box = frame(QLatin1String(image::AreaFrameTitle));
     auto *layout = new QGridLayout(box);
     for (int a = 0; a < AreaCount; ++a) {
         const QString caption = areaCaption(Area(a));
@@ -307,11 +300,11 @@ QGroupBox *ZoneEditor::buildAreaOptions()
 
 QGroupBox *ZoneEditor::buildSpeedOptions()
 {
-    QGroupBox *box = frame(QStringLiteral("Speed Limit"));
+    QGroupBox *box = frame(QLatin1String(image::SpeedAlertFrameTitle));
     auto *layout = new QVBoxLayout(box);
-    m_noAlert = new QRadioButton(QStringLiteral("No alert"));
+    m_noAlert = new QRadioButton(QLatin1String(image::NoAlertCaption));
     m_noAlert->setObjectName(QStringLiteral("Option10"));
-    m_alert = new QRadioButton(QStringLiteral("Alert"));
+    m_alert = new QRadioButton(QLatin1String(image::AlertCaption));
     m_alert->setObjectName(QStringLiteral("Option11"));
     for (QRadioButton *option : {m_noAlert, m_alert}) {
         option->setAccessibleName(option->text());

@@ -3,6 +3,7 @@
 #include "image/configfile.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
+#include "image/storedimage.h"
 #include "testdocuments.h"
 
 #include <QDir>
@@ -204,6 +205,46 @@ private slots:
             const LoadResult loaded = loadConfigurationFile(path);
             QVERIFY2(loaded.status == LoadResult::Loaded && loaded.document == doc, qPrintable(QString::number(round)));
             QVERIFY(decodeParameters(QByteArray(written).replace("\r\n", "\r")) == doc);
+        }
+    }
+
+    // Random files with hand-edited lines (lone CRs in half of them) changed in one value: the
+    // result loads as the changed document, and only that value's lines differ from the file.
+    void storedFilesChangeOnlyTheLinesOfAValue()
+    {
+        QRandomGenerator rng(20240612);
+        constexpr int Bank = 37 + 64 * 64, Gprs = Bank + 256;
+        for (int round = 0; round < 40; ++round) {
+            QList<QByteArray> lines = splitLines(imageBytes(kvt::testing::randomDocument(rng)));
+            const int zone = rng.bounded(ZoneCount) + 1, first = 37 + 64 * (zone - 1);
+            lines[14] = "001015009";
+            lines[first + 62] = "000000049";
+            lines[Bank] = "065000" + QByteArray(lines[Bank].endsWith("035") ? "036" : "035");
+            const QByteArray bytes = round % 2 ? lines.join("\r") + "\r" : joinLines(lines);
+            const StoredImage image = StoredImage::fromBytes(bytes).value();
+            QCOMPARE(image.withDocument(image.document()).value(), bytes);
+
+            Document changed = image.document();
+            QList<std::pair<int, int>> spans;   // the lines that may change: first, count
+            ZoneRecord record = ZoneRecord::fromZoneText(changed.zoneTexts[zone - 1]);
+            switch (round % 4) {
+            case 0: changed.tempLowAlert = changed.tempLowAlert == 25.5 ? 26 : 25.5; spans = {{10, 2}}; break;
+            case 1: changed.check(3 + 8 * (round % 32 / 8)) ^= 1; spans = {{33 + round % 32 / 8, 1}}; break;
+            case 2:
+                record.speedLimit = record.speedLimit == u"123" ? QStringLiteral("124") : QStringLiteral("123");
+                changed.zoneTexts[zone - 1] = record.patchedZoneText(changed.zoneTexts[zone - 1], zone);
+                spans = {{first + 6, 3}};
+                break;
+            case 3: changed.gprsText(GprsField::Port) += u'1'; spans = {{Bank, 256}, {Gprs + 11, 1}}; break;
+            }
+            const QByteArray written = image.withDocument(changed).value();
+            QCOMPARE(decodeParameters(written).value(), changed);
+            const QList<QByteArray> after = splitLines(written), before = splitLines(bytes);
+            QCOMPARE(after.size(), before.size());
+            for (int i = 0; i < before.size(); ++i) {
+                const bool named = std::any_of(spans.begin(), spans.end(), [i](auto s) { return i >= s.first && i < s.first + s.second; });
+                QVERIFY2(named || after[i] == before[i], qPrintable(QStringLiteral("round %1, line %2").arg(round).arg(i + 1)));
+            }
         }
     }
 

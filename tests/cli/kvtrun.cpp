@@ -1,0 +1,37 @@
+#include "kvtrun.h"
+
+#include "image/charset.h"
+#include "image/encoder.h"
+
+#include <QFile>
+#include <QProcess>
+
+Run runKvt(const QStringList &args, const QString &stdinFile, const QString &stdoutFile)
+{
+    QProcess process;
+    if (!stdinFile.isEmpty())
+        process.setStandardInputFile(stdinFile);
+    if (!stdoutFile.isEmpty())
+        process.setStandardOutputFile(stdoutFile);
+    process.start(QStringLiteral(KVT_BIN), args);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray imageBytes(const kvt::image::Document &doc)
+{
+    return kvt::image::toWindows1252(kvt::image::encodeParameters(doc)).value() + "\r\n";
+}

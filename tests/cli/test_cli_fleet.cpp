@@ -1,0 +1,233 @@
+// Preparing many units from one template: kvt set, build --base, diff and check.
+
+#include "image/charset.h"
+#include "image/configfile.h"
+#include "image/encoder.h"
+#include "image/gprs.h"
+#include "kvtrun.h"
+#include "testdocuments.h"
+#include "testenv.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kvt::image;
+
+namespace {
+
+constexpr int Zone07 = ParameterLineCount + 6 * ZoneLineCount;       // its first line, 0-based
+constexpr int Bank065 = ParameterLineCount + ZoneCount * ZoneLineCount;
+
+QByteArray joined(const QList<QByteArray> &lines) { return lines.join("\r\n") + "\r\n"; }
+QList<QByteArray> startupLines() { return splitLines(imageBytes(startupDocument())); }
+
+QByteArray changed(void (*edit)(Document &))
+{
+    Document doc = startupDocument();
+    edit(doc);
+    return imageBytes(doc);
+}
+
+QByteArray edited(int line, const QByteArray &text)
+{
+    QList<QByteArray> lines = startupLines();
+    lines[line] = text;
+    return joined(lines);
+}
+
+// A template as a fleet's may be: random values, zones of any 64 memory lines among them,
+// and bytes the configurator does not read back edited by hand: the reserved byte 015,
+// Reserved245 of zone 07 and the first character of the string in bank 065.
+QList<QByteArray> handEditedTemplate(QRandomGenerator &rng)
+{
+    QList<QByteArray> lines = splitLines(imageBytes(kvt::testing::randomDocument(rng)));
+    lines[14] = "001015007";
+    lines[Zone07 + 62] = "007245049";
+    lines[Bank065] = lines[Bank065].endsWith("035") ? "065000036" : "065000035";
+    return lines;
+}
+
+} // namespace
+
+class TestCliFleet : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString saved(const QString &name, const QByteArray &bytes) { return writeBytes(path(name), bytes) ? path(name) : QString(); }
+
+private slots:
+    void setAndBuildBaseKeepEveryOtherByte()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator rng(seed);
+        const QList<QByteArray> original = handEditedTemplate(rng);
+        const QString tmpl = saved(QStringLiteral("template.kvt"), joined(original));
+        const QString json = path(QStringLiteral("unit.json")), out = path(QStringLiteral("unit.kvt"));
+
+        // Only the lines of the named values change: the PIN's eight and the Cell-ID's four.
+        QList<QByteArray> expected = original;
+        const QByteArray pin = "049050051052088088088088", cellId = "049065050066";
+        for (int i = 0; i < 8; ++i)
+            expected[i] = QByteArray::number(1001 + i).rightJustified(6, '0') + pin.mid(3 * i, 3);
+        for (int i = 0; i < 4; ++i)
+            expected[Zone07 + 1 + i] = "007" + QByteArray::number(184 + i) + cellId.mid(3 * i, 3);
+        const QStringList settings{"SimPin=1234", "Zones.7.CellId=1A2B"};
+        const Run set = runKvt(QStringList{"set", tmpl, out} + settings);
+        QVERIFY2(set.exitCode == 0 && set.err.isEmpty(), qPrintable(set.err));
+        QVERIFY2(fileBytes(out) == joined(expected), qPrintable(QStringLiteral("seed %1").arg(seed)));
+
+        // build --base: the keys left out keep the template's values and bytes.
+        QVERIFY(writeBytes(json, R"({"SimPin": "1234", "Zones": [)" + QByteArray("{},").repeated(6)
+                                     + R"({"CellId": "1A2B"})" + QByteArray(",{}").repeated(57) + "]}"));
+        QCOMPARE(runKvt({"build", "--base", tmpl, json, out}).exitCode, 0);
+        QCOMPARE(fileBytes(out), joined(expected));
+        // The template's own JSON form, zones from random lines included, builds back into it.
+        QVERIFY(writeBytes(json, runKvt({"show", "--json", tmpl}).out));
+        QCOMPARE(runKvt({"build", "--base", tmpl, json, "-"}).out, joined(original));
+
+        // A GPRS box named: bank 065 takes the composed string, and says the hand-edited one is gone.
+        Document doc = decodeParameters(joined(original)).value();
+        doc.gprsText(GprsField::Apn) = QStringLiteral("\"m2m.example\"");
+        QList<QByteArray> withApn = original;
+        const QList<QByteArray> bank = splitLines(toWindows1252(gprsBankText(doc)).value());
+        std::copy(bank.begin(), bank.end(), withApn.begin() + Bank065);
+        withApn[Bank065 + GprsBankLineCount] = "GPRS:\"m2m.example\"";
+        const Run apn = runKvt({"set", tmpl, "-", "Gprs.Apn=\"m2m.example\""});
+        QCOMPARE(apn.out, joined(withApn));
+        QVERIFY2(apn.err.contains("warning: bank 065 held another GPRS string"), qPrintable(apn.err));
+
+        // OUT may be IN.
+        QCOMPARE(runKvt(QStringList{"set", tmpl, tmpl} + settings).exitCode, 0);
+        QCOMPARE(fileBytes(tmpl), joined(expected));
+    }
+
+    void setRefusesAndWritesNothing()
+    {
+        const QString in = saved(QStringLiteral("in.kvt"), imageBytes(startupDocument()));
+        const QString out = saved(QStringLiteral("kept.kvt"), "kept\r\n");
+        const QList<std::pair<QStringList, const char *>> refused{
+            {{"SimPin=123456789"}, "SimPin: at most 8 characters"},
+            {{"SimPIN=1234"}, "SimPIN: unknown key"},
+            {{"TempHighAlert=hot"}, "TempHighAlert: expected a number of degrees, found the text \"hot\""},
+            {{"Checks.33=1"}, "Checks.33: name one check box, Checks.1 to Checks.32"},
+            {{"SimPin=1", "Zones.7.StartTime=2400"}, "Zones.7.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
+            {{"Gprs.Apn=Ω"}, "Gprs.Apn: \"Ω\" has no code in the Windows-1252 character set and cannot be stored"},
+            {{"GprsFormat=x"}, "GprsFormat: the unit's GPRS string is composed from the Gprs boxes; set those"},
+            {{"SimPin=1", "SimPin=2"}, "SimPin: given twice"},
+        };
+        for (const auto &[settings, message] : refused) {
+            const Run run = runKvt(QStringList{"set", in, out} + settings);
+            QCOMPARE(run.exitCode, 1);
+            QCOMPARE(run.err, QStringLiteral("kvt: %1\n").arg(QString::fromUtf8(message)));
+            QCOMPARE(fileBytes(out), QByteArray("kept\r\n"));
+        }
+        const Run toStdout = runKvt({"set", in, "-", "Zones.65.CellId=1A2B"});
+        QVERIFY(toStdout.exitCode == 1 && toStdout.out.isEmpty() && toStdout.err.startsWith("kvt: Zones.65.CellId: "));
+        const Run usage = runKvt({"set", in, out, "SimPin"});
+        QVERIFY(usage.exitCode == 2 && usage.err.startsWith("kvt: expected KEY=VALUE, found 'SimPin'"));
+        QCOMPARE(fileBytes(out), QByteArray("kept\r\n"));
+    }
+
+    void diffNamesOneChangeInOneLine_data()
+    {
+        QTest::addColumn<QByteArray>("b");
+        QTest::addColumn<QString>("expected");
+        const QString gprs = composeGprsString(defaultGprsTexts());
+        QTest::newRow("text") << changed([](Document &d) { d.simPin = QStringLiteral("1234"); })
+                              << "SIM Card PIN: (empty) -> 1234";
+        QTest::newRow("step value") << changed([](Document &d) { d.tempHighAlert = 25.5; })
+                                    << u"THA: +125°C -> +25.5°C"_qs;
+        QTest::newRow("register") << changed([](Document &d) { d.check(3) = Ticked; })
+                                  << R"(Register "Erase SIM memory on product startup": off -> on)";
+        QTest::newRow("LOG field") << changed([](Document &d) { d.check(31) = Ticked; })
+                                   << R"(LOG memory "Reserved" (Check31): off -> on)";
+        QTest::newRow("GPRS box") << changed([](Document &d) { d.gprsText(GprsField::Apn) = QStringLiteral("\"m2m.example\""); })
+                                  << R"(GPRS APN: "internet.example" -> "m2m.example")";
+        QTest::newRow("zone field") << changed([](Document &d) { d.zoneTexts[6] = ZoneRecord{.cellId = "1A2B"}.toZoneText(7); })
+                                    << "Zone 07 Cell-ID: ~~~~ -> 1A2B";
+        QTest::newRow("zone flag") << changed([](Document &d) { d.zoneTexts[6] = ZoneRecord{.gpsFlags = 4}.toZoneText(7); })
+                                   << R"(Zone 07 "Enable Time check": off -> on)";
+        QTest::newRow("zone area") << changed([](Document &d) { d.zoneTexts[6] = ZoneRecord{.alertOptions = 22}.toZoneText(7); })
+                                   << "Zone 07 Square Area - no alert if: Inside -> West";
+        QTest::newRow("stored zone byte") << edited(Zone07 + 62, "007245049")
+                                          << "Line 484 (Zone 07 Reserved245): 007245048 -> 007245049";
+        QTest::newRow("stored address digits") << edited(14, "001016000") << "Line 15 (reserved): 001015000 -> 001016000";
+        QTest::newRow("stored bank 065") << edited(Bank065, "065000035")
+                                         << "Line 4134 (bank 065 GPRS string): " + gprs + " -> #" + gprs.mid(1);
+        QTest::newRow("control characters") << changed([](Document &d) { d.gprsText(GprsField::Apn) = QStringLiteral("a\x1b[2J\nb"); })
+                                            << u"GPRS APN: \"internet.example\" -> a\u241B[2J\u240Ab"_qs;
+    }
+
+    void diffNamesOneChangeInOneLine()
+    {
+        QFETCH(QByteArray, b);
+        QFETCH(QString, expected);
+        const Run run = runKvt({"diff", saved(QStringLiteral("a.kvt"), imageBytes(startupDocument())), saved(QStringLiteral("b.kvt"), b)});
+        QVERIFY2(run.exitCode == 1 && run.err.isEmpty(), qPrintable(run.err));
+        QCOMPARE(QString::fromUtf8(run.out), expected + u'\n');
+    }
+
+    void diffStatusAndJson()
+    {
+        const QString a = saved(QStringLiteral("a.kvt"), imageBytes(startupDocument()));
+        const Run same = runKvt({"diff", a, a});
+        QVERIFY(same.exitCode == 0 && same.out.isEmpty() && same.err.isEmpty());
+        QList<QByteArray> lines = splitLines(changed([](Document &d) { d.tempHighAlert = 25.5; }));
+        lines[Zone07 + 62] = "007245049";
+        const Run json = runKvt({"diff", "--json", a, saved(QStringLiteral("b.kvt"), joined(lines))});
+        QCOMPARE(json.exitCode, 1);
+        QCOMPARE(QJsonDocument::fromJson(json.out).object(), (QJsonObject{{"differences", QJsonArray{
+            QJsonObject{{"line", 9}, {"key", "TempHighAlert"}, {"label", "THA"}, {"a", u"+125°C"_qs}, {"b", u"+25.5°C"_qs}},
+            QJsonObject{{"line", 484}, {"key", QJsonValue::Null}, {"label", "Zone 07 Reserved245"}, {"a", "007245048"}, {"b", "007245049"}}}}}));
+        for (const QStringList &args : QList<QStringList>{{"diff", a, path(QStringLiteral("missing.kvt"))}, {"diff", a}, {"diff", "-", "-"}})
+            QCOMPARE(runKvt(args).exitCode, 2);
+    }
+
+    void checkSeveralFiles()
+    {
+        const QString good = saved(QStringLiteral("good.kvt"), imageBytes(startupDocument()));
+        const QString bad = saved(QStringLiteral("bad.kvt"), "x\r\n"), missing = path(QStringLiteral("missing.kvt"));
+        const QString longGprs = saved(QStringLiteral("long.kvt"), changed([](Document &d) { d.gprsText(GprsField::Ip) = QString(300, u'1'); }));
+        const QString bank = saved(QStringLiteral("bank.kvt"), edited(Bank065, "065000035"));
+        const Run run = runKvt({"check", good, bad, longGprs, missing, bank});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.split(u'\n'), (QStringList{
+            QStringLiteral("kvt: %1: %2").arg(bad, InvalidFileText),
+            QStringLiteral("kvt: warning: %1: the GPRS string has %2 characters; the unit takes at most 255")
+                .arg(longGprs).arg(composeGprsString(defaultGprsTexts()).size() + 300),
+            QStringLiteral("kvt: %1: %2").arg(missing, UnreadableFileText),
+            QStringLiteral("kvt: warning: %1: bank 065 holds another GPRS string than the GPRS boxes compose; "
+                           "the unit receives the one in bank 065").arg(bank),
+            QString()}));
+        const Run warned = runKvt({"check", good, longGprs, bank});
+        QVERIFY(warned.exitCode == 0 && warned.out.isEmpty() && warned.err.count(QStringLiteral("warning")) == 2);
+    }
+
+    // Every input stops at 16 MiB, and a path where JSON is read must be a regular file.
+    void inputsAreBounded()
+    {
+        const Run zeros = runKvt({"check", "-"}, QStringLiteral("/dev/zero"));
+        QCOMPARE(zeros.err, QStringLiteral("kvt: -: %1\n").arg(InvalidFileText));
+        const QString out = path(QStringLiteral("out.kvt"));
+        const Run device = runKvt({"build", "/dev/zero", out});
+        QCOMPARE(device.err, QStringLiteral("kvt: /dev/zero: not a regular file (give - to read standard input)\n"));
+        NamedPipe pipe(path(QStringLiteral("pipe.json")));
+        QCOMPARE(runKvt({"build", path(QStringLiteral("pipe.json")), out}).exitCode, 1);
+        QVERIFY(pipe.created() && !pipe.wasOpened());
+        const QString kvt = saved(QStringLiteral("template.kvt"), imageBytes(startupDocument()));
+        const Run swapped = runKvt({"build", kvt, out});
+        QVERIFY2(swapped.exitCode == 1 && swapped.err.contains(QStringLiteral("`kvt show --json %1`").arg(kvt)), qPrintable(swapped.err));
+        QVERIFY(!QFile::exists(out));
+        // "-" as output of new and build is standard output.
+        QCOMPARE(runKvt({"new", "-"}).out, imageBytes(startupDocument()));
+        QCOMPARE(runKvt({"build", "-", "-"}, saved(QStringLiteral("pin.json"), R"({"SimPin": "1234"})")).out,
+                 changed([](Document &d) { d.simPin = QStringLiteral("1234"); }));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliFleet)
+#include "test_cli_fleet.moc"
