@@ -1,21 +1,19 @@
-# Thin wrapper around CMake: `make run` and `make test` do everything on a
-# fresh Debian machine (packages, configure, build).
+# Thin wrapper around CMake. make itself installs nothing: on a fresh Debian
+# machine, ./make.sh TARGET first installs the packages TARGET needs
+# (scripts/install-deps.sh), then runs make TARGET.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test install sanitize fuzz bench clean
+.PHONY: all configure build run test install bench sanitize fuzz clean
 
 all: build
-
-deps:
-	./scripts/install-deps.sh
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 
-configure: deps $(BUILD)/build.ninja
+configure: $(BUILD)/build.ninja
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -29,9 +27,14 @@ test: build
 install: build
 	cmake --install $(BUILD)
 
+# Turns the benchmarks on in $(BUILD) (-DKVT_BENCH=ON), builds, runs them.
+bench: configure
+	cmake -S . -B $(BUILD) -DKVT_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS)
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
-	./scripts/install-deps.sh --all
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVT_SANITIZE=ON \
 	    -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-asan -j $(JOBS)
@@ -40,14 +43,10 @@ sanitize:
 # libFuzzer targets (clang), built optimised with ASan and UBSan, and
 # their seed corpora in build-fuzz/corpus.
 fuzz:
-	./scripts/install-deps.sh --all
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_FUZZ=ON \
 	    -DKVT_TESTS=OFF -DKVT_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_load fuzz_zone kvt
 	fuzz/make-corpus.sh build-fuzz/src/cli/kvt build-fuzz/corpus
-
-bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
