@@ -5,8 +5,9 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+PACKAGE_BUILD ?= build-package
 
-.PHONY: all configure build run test install bench sanitize fuzz clean
+.PHONY: all configure build run test install bench sanitize fuzz package check-package clean
 
 all: build
 
@@ -48,5 +49,22 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_load fuzz_zone kvt
 	fuzz/make-corpus.sh build-fuzz/src/cli/kvt build-fuzz/corpus
 
+# The Debian packages in $(PACKAGE_BUILD): an optimised build with Debian's
+# hardening flags, without tests and benchmarks, for /usr.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+package:
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_INSTALL_PREFIX=/usr -DKVT_TESTS=OFF -DKVT_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="$(shell $(DEB_FLAGS) CXXFLAGS) $(shell $(DEB_FLAGS) CPPFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$(shell $(DEB_FLAGS) LDFLAGS)"
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack
+	@ls $(PACKAGE_BUILD)/*.deb
+
+# Installs the packages in a pristine Debian 12 chroot and removes them
+# again (needs root; see scripts/check-package.sh).
+check-package: package
+	scripts/check-package.sh $(PACKAGE_BUILD)/*.deb
+
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz $(PACKAGE_BUILD)
