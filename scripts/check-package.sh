@@ -116,7 +116,7 @@ step "Install"
 names=$(for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Package; done | tr '\n' ' ')
 paths=$(for deb in "${debs[@]}"; do printf '/tmp/debs/%s ' "$(basename "$deb")"; done)
 as_root "apt install -y $recommends $paths" |
-    grep -Ev '^(Get|Selecting|Preparing|Unpacking|Setting up|Processing)|apt does not have a stable|^$'
+    grep -Ev '^(Get|Selecting|Preparing|Unpacking|Setting up|Processing|\(Reading database)|apt does not have a stable|^$'
 count_packages
 for name in $names; do
     as_root "dpkg-query -W -f '\${Package} \${Version} \${Status}\n' $name"
@@ -150,10 +150,14 @@ as_root "apt-get purge -y -qq $names >/dev/null && echo purged: $names"
 as_root "dpkg-query -W $names; true"
 snapshot >"$work/purged"
 left=$(LC_ALL=C comm -13 "$work/before" "$work/purged" | grep -Ev "$bookkeeping" || true)
-# What the purge left of the packages' own paths (folders others share,
-# such as /usr/share/man/man1, were there before).
+# What the purge left of the packages' own paths: new since the install
+# and owned by no other package (such as /usr/share/icons/hicolor, which
+# an icon theme among the dependencies also holds).
 ours=$(LC_ALL=C comm -12 <(echo "$dpkg_files") "$work/purged" |
-    LC_ALL=C comm -23 - "$work/before" || true)
+    LC_ALL=C comm -23 - "$work/before" |
+    while read -r path; do
+        chroot "$root" dpkg-query -S "$path" >/dev/null 2>&1 || echo "$path"
+    done)
 kvt_paths=$(LC_ALL=C comm -13 "$work/before" "$work/purged" | grep -i kvt || true)
 echo "paths of the packages left: ${ours:-none}"
 echo "new paths named kvt: ${kvt_paths:-none}"
@@ -166,8 +170,17 @@ as_root "apt-get autoremove --purge -y -qq >/dev/null && echo autoremoved"
 count_packages
 snapshot >"$work/after"
 echo "file list before install vs after purge and autoremove (apt and dpkg bookkeeping aside):"
-diff <(grep -Ev "$bookkeeping" "$work/before") <(grep -Ev "$bookkeeping" "$work/after") &&
-    echo "identical" || fail "the system differs from before the install"
+changes=$(diff <(grep -Ev "$bookkeeping" "$work/before") <(grep -Ev "$bookkeeping" "$work/after") |
+    grep '^[<>]' || true)
+if [ -z "$changes" ]; then
+    echo "identical"
+else
+    # Such as /etc/machine-id, which the dependencies' own scripts leave.
+    echo "$changes"
+    ! grep -qi kvt <<<"$changes" || fail "the system differs from before in paths named kvt"
+    ! grep -qxFf <(sed 's/^/> /' <<<"$dpkg_files") <<<"$changes" ||
+        fail "the system differs from before in paths of the packages"
+fi
 
 step "Result"
 if [ "$failures" -eq 0 ]; then
