@@ -2,14 +2,25 @@
 #include "app/singleinstance.h"
 #include "app/startup.h"
 #include "editor/mainwindow.h"
+#include "kvtversion.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kvt-configurator"));
     QApplication::setDesktopFileName(QStringLiteral("kvt-configurator"));
+    QApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
+
+    // --help and --version answer before any window or the instance lock.
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Composes, saves and programs the parameter set of KVT Series units."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.process(app);
 
     kvt::app::WidgetDialogs dialogs;
     kvt::app::SingleInstance instance;

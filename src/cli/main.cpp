@@ -1,6 +1,7 @@
 // kvt: the configuration image of KVT Series units from scripts.
 
 #include "imagecommands.h"
+#include "kvtversion.h"
 #include "output.h"
 
 #ifdef KVT_DEVICE_COMMANDS
