@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
 #include "editor/mainwindow.h"
@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     options.addVersionOption();
     options.process(app);
 
-    kvt::app::WidgetDialogs dialogs;
+    kvt::ui::WidgetDialogs dialogs;
     kvt::app::SingleInstance instance;
     const auto window = kvt::app::startConfigurator(dialogs, instance);
     if (!window)

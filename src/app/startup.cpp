@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/singleinstance.h"
 #include "app/splash.h"
 #include "editor/mainwindow.h"
@@ -11,13 +11,13 @@
 
 namespace kvt::app {
 
-std::unique_ptr<editor::MainWindow> startConfigurator(Dialogs &dialogs, SingleInstance &instance)
+std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs, SingleInstance &instance)
 {
     if (!instance.tryLock() && instance.heldByAnother()) {
         // Said on the terminal too, for a start from a shell or a script.
         std::fprintf(stderr, "kvt-configurator: %s\n", AlreadyRunningText);
         dialogs.message(nullptr, QStringLiteral("Warning Message"),
-                        QLatin1String(AlreadyRunningText), MessageIcon::Exclamation);
+                        QLatin1String(AlreadyRunningText), ui::MessageIcon::Exclamation);
         return nullptr;
     }
     if (!instance.isLocked()) {

@@ -3,10 +3,10 @@
 #include <memory>
 
 namespace kvt::editor { class MainWindow; }
+namespace kvt::ui { class Dialogs; }
 
 namespace kvt::app {
 
-class Dialogs;
 class SingleInstance;
 
 inline constexpr const char *AlreadyRunningText = "Application already running!...";
@@ -19,7 +19,7 @@ inline constexpr const char *AlreadyRunningText = "Application already running!.
 // (the splash stays in front until its bar is full) and returns the main
 // window; the splash closes itself, or with the main window if that closes
 // first.
-std::unique_ptr<editor::MainWindow> startConfigurator(Dialogs &dialogs,
+std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs,
                                                       SingleInstance &instance);
 
 } // namespace kvt::app

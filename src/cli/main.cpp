@@ -1,12 +1,9 @@
 // kvt: the configuration image of KVT Series units from scripts.
 
+#include "devicecommands.h"
 #include "imagecommands.h"
 #include "kvtversion.h"
 #include "output.h"
-
-#ifdef KVT_DEVICE_COMMANDS
-#include "devicecommands.h"
-#endif
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -21,16 +18,6 @@ struct Command {
     const char *summary;
     int (*run)(const QStringList &args);
 };
-
-#ifndef KVT_DEVICE_COMMANDS
-int deviceCommandsMissing(const QStringList &args)
-{
-    printError(QStringLiteral("%1: not available in this build").arg(args.value(0)));
-    return ExitFailure;
-}
-int runWrite(const QStringList &args) { return deviceCommandsMissing(args); }
-int runReadId(const QStringList &args) { return deviceCommandsMissing(args); }
-#endif
 
 constexpr Command Commands[] = {
     {"new", "FILE", "write the document the configurator holds right after start-up", runNew},

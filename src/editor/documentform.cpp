@@ -1,6 +1,7 @@
 #include "editor/documentform.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
+#include "ui/validators.h"
 #include "image/parametertables.h"
 #include "image/charset.h"
 #include "image/gprs.h"
@@ -15,7 +16,6 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTextDocument>
-#include <QValidator>
 #include <QVBoxLayout>
 
 namespace kvt::editor {
@@ -50,27 +50,11 @@ QString &documentText(Document &doc, int text)
     return text < FirstGprsText ? doc.*(TextBoxes[text].text) : doc.gprs[text - FirstGprsText];
 }
 
-// Text a box may hand to the document: only characters the files can
-// hold, and in a GPRS box no carriage return, which would end the box's
-// GPRS line in the file (and make every save fail).
-bool acceptable(const QString &text, bool gprsLine)
+// The text check of a box: a GPRS box's text stands on a line of its own.
+ui::FileTextValidator::TextCheck textCheck(int text)
 {
-    return !(gprsLine && text.contains(QLatin1Char('\r'))) && image::isEncodable(text);
+    return text < FirstGprsText ? image::isEncodable : image::isGprsBoxText;
 }
-
-// Refuses typed and pasted text the document would refuse, before the box
-// shows it.
-class DocumentTextValidator final : public QValidator {
-public:
-    DocumentTextValidator(bool gprsLine, QObject *parent) : QValidator(parent), m_gprsLine(gprsLine) {}
-    State validate(QString &input, int &) const override
-    {
-        return acceptable(input, m_gprsLine) ? Acceptable : Invalid;
-    }
-
-private:
-    bool m_gprsLine;
-};
 
 // The GPRS frame, row by row; NoField stands for the String Length box.
 constexpr int NoField = -1;
@@ -122,7 +106,7 @@ Qt::CheckState boxCheckState(int state)
 
 } // namespace
 
-DocumentForm::DocumentForm(app::Dialogs &dialogs, QWidget *parent)
+DocumentForm::DocumentForm(ui::Dialogs &dialogs, QWidget *parent)
     : QWidget(parent),
       m_dialogs(dialogs),
       m_doc(image::startupDocument())
@@ -148,7 +132,7 @@ QWidget *DocumentForm::buildDeviceFrame()
     auto *frame = new QGroupBox(QStringLiteral("Device parameters"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto *grid = new QGridLayout(frame);
-    auto *validator = new DocumentTextValidator(false, this);
+    auto *validator = new ui::FileTextValidator(textCheck(0), this);
     int row = 0;
     for (int text = 0; text < FirstGprsText; ++text) {
         auto *box = new QLineEdit(frame);
@@ -229,7 +213,7 @@ QWidget *DocumentForm::buildGprsFrame()
     auto *frame = new QGroupBox(QStringLiteral("GPRS parameters"), this);
     frame->setObjectName(QStringLiteral("Frame4"));
     auto *rows = new QVBoxLayout(frame);
-    auto *validator = new DocumentTextValidator(true, this);
+    auto *validator = new ui::FileTextValidator(textCheck(FirstGprsText), this);
     for (const auto &cells : GprsRows) {
         auto *row = new QHBoxLayout;
         for (int cell : cells) {
@@ -306,7 +290,7 @@ void DocumentForm::takeText(int text, const QString &value)
     if (m_showing)
         return;
     const bool gprsLine = text >= FirstGprsText;
-    if (refusesEdits() || !acceptable(value, gprsLine)) {
+    if (refusesEdits() || !textCheck(text)(value)) {
         showText(text);
         return;
     }
@@ -344,7 +328,7 @@ void DocumentForm::step(int button)
     emit edited();
     if (stepButton.box == SmsCatchText && !stepButton.increases() && value == 18)
         m_dialogs.message(window(), QStringLiteral("Warning Message"), SmsCatchWarningText,
-                          app::MessageIcon::Exclamation);
+                          ui::MessageIcon::Exclamation);
 }
 
 void DocumentForm::showText(int text)

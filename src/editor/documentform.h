@@ -11,7 +11,7 @@ class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 
-namespace kvt::app { class Dialogs; }
+namespace kvt::ui { class Dialogs; }
 
 namespace kvt::editor {
 
@@ -23,7 +23,7 @@ class DocumentForm : public QWidget {
     Q_OBJECT
 
 public:
-    DocumentForm(app::Dialogs &dialogs, QWidget *parent = nullptr);
+    DocumentForm(ui::Dialogs &dialogs, QWidget *parent = nullptr);
 
     const image::Document &document() const { return m_doc; }
     // Shows a whole document; marks nothing edited.
@@ -54,7 +54,7 @@ private:
     void showGprsFormat();
     void showLogMemoryCaption();
 
-    app::Dialogs &m_dialogs;
+    ui::Dialogs &m_dialogs;
     image::Document m_doc;
     bool m_showing = false;    // the controls are being set from the document
     int m_logRecordCount = 0;

@@ -1,10 +1,11 @@
 #include "editor/mainwindow.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
+#include "ui/windowfit.h"
 #include "editor/documentform.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
-#include "programmer/programmerwindow.h"
+#include "programmerwindow/programmerwindow.h"
 #include "zones/zoneeditor.h"
 
 #include <QCloseEvent>
@@ -45,11 +46,10 @@ QString zoneItemCaption(int zone)
 
 } // namespace
 
-MainWindow::MainWindow(app::Dialogs &dialogs, QWidget *parent)
+MainWindow::MainWindow(ui::Dialogs &dialogs, QWidget *parent)
     : QMainWindow(parent),
       m_dialogs(dialogs),
       m_form(new DocumentForm(dialogs)),
-      m_scrollArea(new QScrollArea(this)),
       m_handBackTimer(this)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -64,16 +64,13 @@ MainWindow::MainWindow(app::Dialogs &dialogs, QWidget *parent)
     connect(&m_handBackTimer, &QTimer::timeout, this, &MainWindow::finishZoneHandBack);
 
     // The form scrolls only in a window that the screen cannot hold whole.
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    m_scrollArea->setWidgetResizable(true);
-    m_scrollArea->setWidget(m_form);
-    setCentralWidget(m_scrollArea);
+    setCentralWidget(ui::scrollingArea(m_form));
     connect(m_form, &DocumentForm::edited, this, [this] { setModified(true); });
 
     buildMenus();
     updateCaption();
     // Room for the title bar the desktop will add.
-    fitToScreen(QMargins(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
+    fitToScreen(ui::expectedFrame(this));
 }
 
 MainWindow::~MainWindow()
@@ -155,33 +152,11 @@ void MainWindow::setCommandsEnabled(bool enabled)
     m_menuKey->setEnabled(enabled);
 }
 
-// The usual fixed size when the screen holds it with the window's frame;
-// otherwise as large as the screen's free area allows, resizable, the form
-// scrolling inside. Placed within that area, centred where it can be.
+// The window holds the menu bar above the form.
 void MainWindow::fitToScreen(const QMargins &frame)
 {
     const QSize form = m_form->sizeHint();
-    const QSize whole(form.width(), menuBar()->sizeHint().height() + form.height());
-    const QScreen *s = screen();
-    if (!s) {
-        setFixedSize(whole);
-        return;
-    }
-    const QRect area = s->availableGeometry();
-    const QSize room = area.size().shrunkBy(frame);
-    if (whole.width() <= room.width() && whole.height() <= room.height()) {
-        setFixedSize(whole);
-    } else {
-        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        const QSize withBars(whole.width() + (whole.height() > room.height() ? bar : 0),
-                             whole.height() + (whole.width() > room.width() ? bar : 0));
-        setMinimumSize(withBars.boundedTo(room / 2));
-        setMaximumSize(withBars);
-        resize(withBars.boundedTo(room));
-    }
-    const QSize outer = size().grownBy(frame);
-    move(qMax(area.left(), area.center().x() - outer.width() / 2),
-         qMax(area.top(), area.center().y() - outer.height() / 2));
+    ui::fitToScreen(this, QSize(form.width(), menuBar()->sizeHint().height() + form.height()), frame);
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -223,7 +198,7 @@ void MainWindow::openDocument()
         return;
     finishZoneHandBack();
     const auto path =
-        m_dialogs.openFileName(this, app::ConfigurationFilter, m_dialogPath);
+        m_dialogs.openFileName(this, ui::ConfigurationFilter, m_dialogPath);
     if (!path)
         return;
     m_dialogPath = *path;
@@ -232,11 +207,11 @@ void MainWindow::openDocument()
     switch (loaded.status) {
     case image::LoadResult::Unreadable:
         m_dialogs.message(this, ErrorTitle, image::UnreadableFileText,
-                          app::MessageIcon::Exclamation);
+                          ui::MessageIcon::Exclamation);
         return;
     case image::LoadResult::Invalid:
         m_dialogs.message(this, ErrorTitle, image::InvalidFileText,
-                          app::MessageIcon::Exclamation);
+                          ui::MessageIcon::Exclamation);
         return;
     case image::LoadResult::Loaded:
         break;
@@ -251,7 +226,7 @@ void MainWindow::saveDocument()
         return;
     finishZoneHandBack();
     const auto path =
-        m_dialogs.saveFileName(this, app::ConfigurationFilter, m_dialogPath);
+        m_dialogs.saveFileName(this, ui::ConfigurationFilter, m_dialogPath);
     if (!path)
         return;
     m_dialogPath = *path;
@@ -264,7 +239,7 @@ bool MainWindow::writeDocument(const QString &path)
 {
     if (image::writeConfigurationFile(path, image::encodeParameters(document())))
         return true;
-    m_dialogs.message(this, ErrorTitle, image::SaveFailedText, app::MessageIcon::Exclamation);
+    m_dialogs.message(this, ErrorTitle, image::SaveFailedText, ui::MessageIcon::Exclamation);
     return false;
 }
 
@@ -277,17 +252,17 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     finishZoneHandBack();
     if (m_modified) {
-        switch (m_dialogs.askYesNo(this, WarningTitle, SaveBeforeExitText, app::MessageIcon::None)) {
-        case app::Answer::Dismissed:
+        switch (m_dialogs.askYesNo(this, WarningTitle, SaveBeforeExitText, ui::MessageIcon::None)) {
+        case ui::Answer::Dismissed:
             // Closed without an answer (Escape, its close button): nothing is lost.
             event->ignore();
             return;
-        case app::Answer::No:
+        case ui::Answer::No:
             break;
-        case app::Answer::Yes: {
+        case ui::Answer::Yes: {
             // A cancelled dialog or a failed write keeps the user in the editor with the
             // document intact: the user asked for it to be saved.
-            const auto path = m_dialogs.saveFileName(this, app::ConfigurationFilter, m_dialogPath);
+            const auto path = m_dialogs.saveFileName(this, ui::ConfigurationFilter, m_dialogPath);
             if (!path) {
                 event->ignore();
                 return;
@@ -343,10 +318,10 @@ void MainWindow::runProgrammer()
         return;
     finishZoneHandBack();
     takeOutOfUse();
-    auto *window = new programmer::ProgrammerWindow(m_dialogs, this);
+    auto *window = new programmerwindow::ProgrammerWindow(m_dialogs, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_openWindow = window;
-    connect(window, &programmer::ProgrammerWindow::closed, this, &MainWindow::giveBack);
+    connect(window, &programmerwindow::ProgrammerWindow::closed, this, &MainWindow::giveBack);
     connect(window, &QObject::destroyed, this, &MainWindow::giveBack);
     window->show();
 }

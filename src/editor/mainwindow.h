@@ -8,10 +8,9 @@
 #include <QTimer>
 
 class QAction;
-class QScrollArea;
 class QShortcut;
 
-namespace kvt::app { class Dialogs; }
+namespace kvt::ui { class Dialogs; }
 
 namespace kvt::editor {
 
@@ -24,7 +23,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(app::Dialogs &dialogs, QWidget *parent = nullptr);
+    explicit MainWindow(ui::Dialogs &dialogs, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The open document's values, always current.
@@ -66,9 +65,8 @@ private:
     void takeOutOfUse();
     void giveBack();
 
-    app::Dialogs &m_dialogs;
+    ui::Dialogs &m_dialogs;
     DocumentForm *m_form;
-    QScrollArea *m_scrollArea;
     bool m_modified = false;
     QString m_documentPath;
     QString m_dialogPath;      // the file dialog's last chosen path

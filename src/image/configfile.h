@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/document.h"
+#include "image/gprs.h"
 
 #include <QByteArray>
 #include <QList>
@@ -20,9 +21,6 @@ QList<QByteArray> splitLines(const QByteArray &bytes);
 // Files larger than this are refused: far above any configuration, it keeps
 // a device file or a huge log from filling the memory.
 inline constexpr qsizetype MaxConfigurationFileSize = 16 * 1024 * 1024;
-// What a text box of the windows holds: a longer GPRS text could only be
-// shown cut, and saved cut, so no such file is loaded or written.
-inline constexpr qsizetype MaxGprsTextLength = 32767;
 
 bool isValidLine(const QByteArray &line);
 bool checkConfigurationBytes(const QByteArray &bytes);   // false above the size limit too

@@ -1,6 +1,13 @@
 #include "image/gprs.h"
 
+#include "image/charset.h"
+
 namespace kvt::image {
+
+bool isGprsBoxText(QStringView text)
+{
+    return text.size() <= MaxGprsTextLength && !text.contains(QLatin1Char('\r')) && isEncodable(text);
+}
 
 QString composeGprsString(const GprsTexts &texts)
 {

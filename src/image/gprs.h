@@ -6,6 +6,14 @@ namespace kvt::image {
 
 inline constexpr int GprsFormatMax = 256;   // what the box and bank 065 keep
 inline constexpr int GprsStringLimit = 255; // longer turns the box red
+// What a text box of the windows holds: a longer GPRS text could only be
+// shown cut, and saved cut, so no such file is loaded or written.
+inline constexpr qsizetype MaxGprsTextLength = 32767;
+
+// Whether a GPRS box may hold `text`: characters of the files' 8-bit set,
+// no carriage return (it would end the box's line in the file) and at
+// most MaxGprsTextLength characters.
+bool isGprsBoxText(QStringView text);
 
 // The unit's GPRS string, composed in group order:
 // Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,FtpUsername,

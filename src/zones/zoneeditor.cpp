@@ -2,10 +2,10 @@
 
 #include "image/charset.h"
 #include "zones/coordinaterow.h"
-#include "zones/windowfit.h"
+#include "ui/windowfit.h"
 #include "image/zonecaptions.h"
 #include "image/zoneedits.h"
-#include "zones/zoneeditor_widgets.h"
+#include "ui/validators.h"
 #include "zones/zonemap.h"
 
 #include <QBoxLayout>
@@ -17,6 +17,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <utility>
 
@@ -124,9 +127,17 @@ ZoneEditor::ZoneEditor(int zone, const QString &zoneText, QWidget *parent)
     setWindowTitle(QStringLiteral("ZONE %1").arg(zone, 2, 10, QLatin1Char('0')) + CaptionTail);
 
     QWidget *content = buildContent();
-    setScrollingContent(this, content);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);   // fitToScreen sizes the window
+    layout->addWidget(ui::scrollingArea(content));
     showRecord();
-    fitToScreen(this, content, [this] { arrange(true); });
+    // Where the screen cannot hold the wide arrangement, the map stands
+    // above the frames.
+    const QMargins frame = ui::expectedFrame(this);
+    if (!ui::fitsScreen(this, content->sizeHint(), frame))
+        arrange(true);
+    ui::fitToScreen(this, content->sizeHint(), frame);
 }
 
 ZoneEditor::~ZoneEditor() = default;
@@ -159,6 +170,13 @@ QWidget *ZoneEditor::buildContent()
     }
 
     m_grid = new QGridLayout(content);
+    // The margins of a window's own layout, and the content's size as laid out.
+    QStyleOption asWindow;
+    asWindow.initFrom(this);
+    asWindow.state |= QStyle::State_Window;
+    const int margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, &asWindow);
+    m_grid->setContentsMargins(margin, margin, margin, margin);
+    m_grid->setSizeConstraint(QLayout::SetFixedSize);
 
     auto *options = new QWidget;
     m_optionsLayout = new QBoxLayout(QBoxLayout::LeftToRight, options);
@@ -253,7 +271,7 @@ void ZoneEditor::addCellIdBox(QGridLayout *layout, int column)
     m_cellIdBox = new QLineEdit;
     m_cellIdBox->setObjectName(QStringLiteral("TextCid"));
     m_cellIdBox->setMaxLength(4);
-    m_cellIdBox->setValidator(new Windows1252Validator(m_cellIdBox));
+    m_cellIdBox->setValidator(new ui::FileTextValidator(image::isEncodable, m_cellIdBox));
     m_cellIdBox->setAlignment(Qt::AlignCenter);
     m_cellIdBox->setFixedWidth(m_cellIdBox->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) + 16);
     m_cellIdBox->setAccessibleName(cellIdName);

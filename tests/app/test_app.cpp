@@ -1,7 +1,7 @@
 // Start-up: the splash sequence and one configurator per user, in this process and across processes.
 #include "app/singleinstance.h"
 #include "app/splash.h"
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/startup.h"
 #include "editor/mainwindow.h"
 #include "scripteddialogs.h"
@@ -62,7 +62,7 @@ private slots:
         QVERIFY(first.tryLock() && !kvt::app::startConfigurator(d, second) && QApplication::topLevelWidgets() == before);
         QCOMPARE(QString::number(d.shown.size()) + d.last()->title + "|" + d.last()->text,
                  "1Warning Message|Application already running!...");
-        QVERIFY(d.last()->icon == kvt::app::MessageIcon::Exclamation && first.isLocked() && !second.isLocked());
+        QVERIFY(d.last()->icon == kvt::ui::MessageIcon::Exclamation && first.isLocked() && !second.isLocked());
 
         // Real processes; the lock a crashed one leaves behind does not block.
         const QString lock = m_folders.file("runtime/kvt-configurator.lock");
@@ -83,8 +83,8 @@ private slots:
     // button shown.
     void yesNoBoxTellsDismissalApart()
     {
-        using kvt::app::Answer;
-        kvt::app::WidgetDialogs dialogs;
+        using kvt::ui::Answer;
+        kvt::ui::WidgetDialogs dialogs;
         QStringList shownButtons;
         const std::pair<std::function<void(QMessageBox *)>, Answer> rows[] = {
             {[](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); }, Answer::Yes},
@@ -101,7 +101,7 @@ private slots:
                         shownButtons << button->text().remove('&');
                 act(box);
             });
-            QCOMPARE(dialogs.askYesNo(nullptr, "Warning Message", "           Save before exit?", kvt::app::MessageIcon::None), answer);
+            QCOMPARE(dialogs.askYesNo(nullptr, "Warning Message", "           Save before exit?", kvt::ui::MessageIcon::None), answer);
             QCOMPARE(shownButtons, QStringList({"Yes", "No"}));
         }
     }

@@ -4,7 +4,7 @@
 #include "image/configfile.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
-#include "programmer/programmerwindow.h"
+#include "programmerwindow/programmerwindow.h"
 #include "scripteddialogs.h"
 #include "testdocuments.h"
 #include "testenv.h"
@@ -30,7 +30,7 @@
 #include <QTest>
 #include <QTextDocument>
 
-using kvt::app::Answer;
+using kvt::ui::Answer;
 using kvt::editor::MainWindow;
 using kvt::image::Document;
 
@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(d->last()->title + "|" + d->last()->text, QStringLiteral(
             "Warning Message|Too short SMS catch alert timing can result in PERMANENT Tracking device "
             "Sleep mode!, please refer to the ZMT Protocol definition for more information..."));
-        QCOMPARE(d->last()->icon, kvt::app::MessageIcon::Exclamation);
+        QCOMPARE(d->last()->icon, kvt::ui::MessageIcon::Exclamation);
     }
     void logMemoryCaption()
     {
@@ -326,7 +326,7 @@ private slots:
         QCOMPARE(messages, QStringList({unreadableText, unreadableText,
                                         "Error Message|Invalid or corrupted configuration file, loading aborted...",
                                         "Error Message|" + SaveFailed}));
-        QVERIFY(d->shown[0].icon == kvt::app::MessageIcon::Exclamation && d->shown[2].icon == d->shown[0].icon
+        QVERIFY(d->shown[0].icon == kvt::ui::MessageIcon::Exclamation && d->shown[2].icon == d->shown[0].icon
                 && doc() == before && part<QCheckBox>("Check5")->isChecked() && w->isModified());
 
         Document kept = kvt::image::startupDocument();
@@ -363,7 +363,7 @@ private slots:
             QCOMPARE(w->close(), !stays);
             QCOMPARE(d->shown.size(), modified ? (file == 2 ? 2 : 1) : 0);
             QVERIFY(!modified || (d->shown[0].text == "           Save before exit?" && d->shown[0].yesNo
-                && d->shown[0].title == "Warning Message" && d->shown[0].icon == kvt::app::MessageIcon::None));
+                && d->shown[0].title == "Warning Message" && d->shown[0].icon == kvt::ui::MessageIcon::None));
             QVERIFY(w->documentPath() == opened && QFile::exists(target) == (file == 1));   // path left alone
             QCOMPARE(d->fileFilters.size(), 1 + (answer == Answer::Yes));   // no save dialog unless Yes
             QVERIFY(file != 1 || fileBytes(target) == fileBytes(saveClean()));
@@ -385,7 +385,7 @@ private slots:
             QPointer<QWidget> window = programmer ? static_cast<QWidget *>(nullptr) : openZone(3);
             if (programmer) {
                 part<QAction>("WriteDevice")->trigger();
-                window = w->findChild<kvt::programmer::ProgrammerWindow *>();
+                window = w->findChild<kvt::programmerwindow::ProgrammerWindow *>();
             }
             QVERIFY(window && window->isVisible());
             const Document before = doc();
@@ -409,7 +409,7 @@ private slots:
             QCOMPARE(d->fileFilters, QStringList());
             QCOMPARE(d->shown.size(), 0);
             QVERIFY(doc() == before && w->isModified() && w->isVisible() && window && window->isVisible());
-            QCOMPARE(w->findChildren<kvt::zones::ZoneEditor *>().size() + w->findChildren<kvt::programmer::ProgrammerWindow *>().size(), 1);
+            QCOMPARE(w->findChildren<kvt::zones::ZoneEditor *>().size() + w->findChildren<kvt::programmerwindow::ProgrammerWindow *>().size(), 1);
             QVERIFY(programmer ? window->close() : closeZone(window));
             QTRY_VERIFY(part<QAction>("FileSave")->isEnabled() && w->isEnabled());
             QCOMPARE(doc(), before);

@@ -1,7 +1,7 @@
 // The programmer window offscreen, driving kvt-unit-sim linked as a COM port
 // in the configuration folder.
 
-#include "programmer/programmerwindow.h"
+#include "programmerwindow/programmerwindow.h"
 #include "programmer/serialsettings.h"
 #include "scripteddialogs.h"
 #include "simunit.h"
@@ -10,8 +10,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
-using kvt::app::MessageIcon;
-using kvt::programmer::ProgrammerWindow;
+using kvt::ui::MessageIcon;
+using kvt::programmerwindow::ProgrammerWindow;
 using kvt::programmer::settingsFilePath;
 
 namespace {
@@ -129,7 +129,7 @@ private slots:
         ProgrammerWindow *w = openWindow();
         const QString good = savedFile(QStringLiteral("Fleet & Co.kvt"));
         import(good);
-        QCOMPARE(m_dialogs->fileFilters.last(), kvt::app::ConfigurationFilter);
+        QCOMPARE(m_dialogs->fileFilters.last(), kvt::ui::ConfigurationFilter);
         QCOMPARE(accessible(child<QLabel>(w, "Label1"))->text(QAccessible::Name), good);   // "&" included
         import(std::nullopt);   // cancelled: the file stays
         QCOMPARE(text(w, "Label1"), good);

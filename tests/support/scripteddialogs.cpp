@@ -1,20 +1,20 @@
 #include "scripteddialogs.h"
 
 void ScriptedDialogs::message(QWidget *, const QString &title, const QString &text,
-                              kvt::app::MessageIcon icon)
+                              kvt::ui::MessageIcon icon)
 {
     shown.append({title, text, icon, false});
     if (onMessage)
         onMessage(shown.last());
 }
 
-kvt::app::Answer ScriptedDialogs::askYesNo(QWidget *, const QString &title, const QString &text,
-                                           kvt::app::MessageIcon icon)
+kvt::ui::Answer ScriptedDialogs::askYesNo(QWidget *, const QString &title, const QString &text,
+                                           kvt::ui::MessageIcon icon)
 {
     shown.append({title, text, icon, true});
     if (onMessage)
         onMessage(shown.last());
-    return answers.isEmpty() ? kvt::app::Answer::No : answers.takeFirst();
+    return answers.isEmpty() ? kvt::ui::Answer::No : answers.takeFirst();
 }
 
 std::optional<QString> ScriptedDialogs::openFileName(QWidget *, const QString &filterText,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 
 #include <QList>
 #include <QString>
@@ -9,26 +9,26 @@
 #include <optional>
 
 // Dialogs for tests: records every message and answers from scripts.
-class ScriptedDialogs final : public kvt::app::Dialogs {
+class ScriptedDialogs final : public kvt::ui::Dialogs {
 public:
     struct Shown {
         QString title;
         QString text;
-        kvt::app::MessageIcon icon;
+        kvt::ui::MessageIcon icon;
         bool yesNo;
     };
 
     QList<Shown> shown;                           // every message, in order
-    QList<kvt::app::Answer> answers;              // taken first to last; No when empty
+    QList<kvt::ui::Answer> answers;              // taken first to last; No when empty
     QList<std::optional<QString>> fileAnswers;    // taken first to last; cancel when empty
     QStringList fileFilters;                      // filter of each file dialog shown
     // Called while a message is "on screen" (e.g. to look at a window then).
     std::function<void(const Shown &)> onMessage;
 
     void message(QWidget *parent, const QString &title, const QString &text,
-                 kvt::app::MessageIcon icon) override;
-    kvt::app::Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
-                              kvt::app::MessageIcon icon) override;
+                 kvt::ui::MessageIcon icon) override;
+    kvt::ui::Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
+                              kvt::ui::MessageIcon icon) override;
     std::optional<QString> openFileName(QWidget *parent, const QString &filterText,
                                         const QString &startPath) override;
     std::optional<QString> saveFileName(QWidget *parent, const QString &filterText,

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace kvt::app {
+namespace kvt::ui {
 
 enum class MessageIcon { None, Exclamation, Information };
 
@@ -52,4 +52,4 @@ public:
                                         const QString &startPath) override;
 };
 
-} // namespace kvt::app
+} // namespace kvt::ui

@@ -1,6 +1,6 @@
-#include "programmer/programmerwindow.h"
+#include "programmerwindow/programmerwindow.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "image/configfile.h"
 #include "programmer/engine.h"
 #include "programmer/serialsettings.h"
@@ -17,7 +17,9 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-namespace kvt::programmer {
+namespace kvt::programmerwindow {
+
+using namespace programmer;
 
 namespace {
 
@@ -53,7 +55,7 @@ QMenu *addMenu(Parent *parent, const QString &name, const QString &caption)
 
 } // namespace
 
-ProgrammerWindow::ProgrammerWindow(app::Dialogs &dialogs, QWidget *parent)
+ProgrammerWindow::ProgrammerWindow(ui::Dialogs &dialogs, QWidget *parent)
     : QMainWindow(parent, Qt::Window),
       m_dialogs(dialogs),
       m_engine(new ProgrammingEngine(this))
@@ -251,18 +253,18 @@ void ProgrammerWindow::importConfigurationFile()
     if (m_operation != Operation::Idle)
         return;
     const std::optional<QString> path =
-        m_dialogs.openFileName(this, app::ConfigurationFilter, m_importPath);
+        m_dialogs.openFileName(this, ui::ConfigurationFilter, m_importPath);
     if (!path)
         return;
     switch (image::checkConfigurationFile(*path)) {
     case image::LoadResult::Unreadable:
         // Said as the configurator's Open says it; the earlier import stays.
         m_dialogs.message(this, ErrorTitle, image::UnreadableFileText,
-                          app::MessageIcon::Exclamation);
+                          ui::MessageIcon::Exclamation);
         return;
     case image::LoadResult::Invalid:
         m_dialogs.message(this, ErrorTitle, image::InvalidFileText,
-                          app::MessageIcon::Exclamation);
+                          ui::MessageIcon::Exclamation);
         m_importPath.clear();
         setLoadedFile(NoFileLoaded);
         m_writeMenu->setEnabled(false);
@@ -300,8 +302,8 @@ void ProgrammerWindow::showOperationEnd(const Outcome &outcome)
     // line still shows the last count while the message is up.
     if (!m_closing && outcome.kind != Outcome::Cancelled && !outcome.text.isEmpty()) {
         m_dialogs.message(this, outcome.title, outcome.text,
-                          outcome.exclamation ? app::MessageIcon::Exclamation
-                                              : app::MessageIcon::None);
+                          outcome.exclamation ? ui::MessageIcon::Exclamation
+                                              : ui::MessageIcon::None);
     }
     setOperation(Operation::Idle);
 }
@@ -358,4 +360,4 @@ void ProgrammerWindow::applySettings(const SerialSettings &settings)
     m_eofEnable->setChecked(settings.eof);
 }
 
-} // namespace kvt::programmer
+} // namespace kvt::programmerwindow

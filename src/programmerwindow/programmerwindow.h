@@ -10,13 +10,19 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 
-namespace kvt::app { class Dialogs; }
+namespace kvt::ui { class Dialogs; }
 
 namespace kvt::programmer {
-
 class ProgrammingEngine;
 struct Outcome;
 struct SerialSettings;
+} // namespace kvt::programmer
+
+namespace kvt::programmerwindow {
+
+using programmer::Outcome;
+using programmer::ProgrammingEngine;
+using programmer::SerialSettings;
 
 // The programmer window "Progr": imports a configuration file, writes it
 // into a unit and reads a unit's identity.
@@ -24,7 +30,7 @@ class ProgrammerWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit ProgrammerWindow(app::Dialogs &dialogs, QWidget *parent = nullptr);
+    explicit ProgrammerWindow(ui::Dialogs &dialogs, QWidget *parent = nullptr);
     ~ProgrammerWindow() override;
 
 signals:
@@ -52,7 +58,7 @@ private:
     void readSettingsFile();
     void unload();
 
-    app::Dialogs &m_dialogs;
+    ui::Dialogs &m_dialogs;
     ProgrammingEngine *m_engine;
     Operation m_operation = Operation::Idle;
     QString m_importPath;
@@ -76,4 +82,4 @@ private:
     QAction *m_writeMenu = nullptr;
 };
 
-} // namespace kvt::programmer
+} // namespace kvt::programmerwindow

@@ -1,10 +1,10 @@
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace kvt::app {
+namespace kvt::ui {
 
 namespace {
 
@@ -64,4 +64,4 @@ std::optional<QString> WidgetDialogs::saveFileName(QWidget *parent, const QStrin
     return path;
 }
 
-} // namespace kvt::app
+} // namespace kvt::ui

@@ -1,1 +1,0 @@
-kvt_add_test(test_zoneeditor SOURCES test_zoneeditor.cpp LIBS kvt_gui)
