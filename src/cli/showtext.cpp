@@ -1,5 +1,6 @@
 #include "showtext.h"
 
+#include "image/charset.h"
 #include "image/codecs.h"
 #include "image/parametertables.h"
 #include "image/gprs.h"
@@ -15,22 +16,7 @@ namespace {
 using image::Document;
 using image::ZoneRecord;
 
-// Texts come from the file and may hold any of the 256 codes. Control
-// characters are shown as their symbols (U+2400..U+2421), so that a
-// carriage return, a line feed or an escape sequence in a PIN or a GPRS
-// box can neither break the lines nor act on the terminal.
-QString visible(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F)
-            c = QChar(0x2421);
-        else if (c.category() == QChar::Other_Control)
-            c = QChar::ReplacementCharacter;
-    }
-    return text;
-}
+using image::visible;
 
 class Lines {
 public:
