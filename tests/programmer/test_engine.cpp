@@ -190,7 +190,8 @@ private slots:
         QCOMPARE(o.bytesProgrammed, c.done);
         QCOMPARE(m_progress->size(), c.done);
         // Bank 0, addresses 10 to 26 then 31 to 38; the memory lines in file order.
-        QStringList expected = read ? QStringList() : writeRequests(file);
+        // (A refused file is not split: it may be 16 MiB of empty lines.)
+        QStringList expected = read || c.requests == 0 ? QStringList() : writeRequests(file);
         for (int address = 10; read && address <= 38; address += address == 26 ? 5 : 1)
             expected << QStringLiteral("R 000 %1").arg(address, 3, 10, QLatin1Char('0'));
         const bool refused = c.kind == Outcome::InvalidFile || c.kind == Outcome::OpenFailed;
