@@ -29,6 +29,7 @@ int deviceCommandsMissing(const QStringList &args)
 }
 int runWrite(const QStringList &args) { return deviceCommandsMissing(args); }
 int runReadId(const QStringList &args) { return deviceCommandsMissing(args); }
+int runPorts(const QStringList &args) { return deviceCommandsMissing(args); }
 #endif
 
 constexpr Command Commands[] = {
@@ -38,6 +39,7 @@ constexpr Command Commands[] = {
     {"build", "JSON OUT", "write the configuration file that a JSON object describes", runBuild},
     {"write", "[--port PORT] FILE", "write a configuration file into a unit over a serial port", runWrite},
     {"read-id", "[--port PORT]", "read a unit's identity over a serial port", runReadId},
+    {"ports", "[--json]", "list the serial ports and the COM names that point at them", runPorts},
 };
 
 QString mainHelp()
