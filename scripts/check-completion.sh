@@ -49,7 +49,7 @@ while IFS='|' read -r line expected; do
         failures=$((failures + 1))
     fi
 done <<EOF_TABLE
-kvt |build check diff new read-id set show write
+kvt |build check diff new ports read-id set show write
 kvt --|--help --version
 kvt sh|show
 kvt r|read-id
@@ -68,7 +68,9 @@ kvt set van-12.kvt |fleet VAN-13.KVT van-12.kvt
 kvt set van-12.kvt out.kvt |
 kvt diff --|--help --json
 kvt diff van-12.kvt |fleet VAN-13.KVT van-12.kvt
-kvt write --|--help --port
+kvt write --|--help --identify --log --port --repeat
+kvt write --log |fleet
+kvt ports --|--help --json
 kvt write --port |COM1 COM2 COM3 COM4$by_id
 kvt write --port C|COM1 COM2 COM3 COM4
 kvt write --port COM1 |fleet VAN-13.KVT van-12.kvt

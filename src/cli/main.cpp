@@ -28,6 +28,7 @@ constexpr Command Commands[] = {
     {"diff", "[--json] A B", "print the differences of two files in the windows' words", runDiff},
     {"write", "[--port PORT] FILE", "write a configuration file into a unit over a serial port", runWrite},
     {"read-id", "[--port PORT]", "read a unit's identity over a serial port", runReadId},
+    {"ports", "[--json]", "list the serial ports and the COM names that point at them", runPorts},
 };
 
 QString mainHelp()

@@ -1,5 +1,6 @@
 #include "showtext.h"
 
+#include "image/charset.h"
 #include "image/codecs.h"
 #include "image/parametertables.h"
 #include "image/gprs.h"
@@ -15,6 +16,8 @@ namespace {
 
 using image::Document;
 using image::ZoneRecord;
+
+using image::visible;
 
 class Lines {
 public:

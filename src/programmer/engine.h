@@ -22,8 +22,9 @@ public:
     explicit ProgrammingEngine(QObject *parent = nullptr);
     ~ProgrammingEngine() override;
 
-    // `device` is a device path or COM1..COM4 (see portDevice()); the
+    // `device` is a device path or COM1..COM4 (see portTarget()); the
     // status text names the port as settings.port says. Ignored while busy.
+    // A port that another program holds is refused (see UnitPort).
     void startWrite(const QString &filePath, const SerialSettings &settings,
                     const QString &device);
     void startReadId(const SerialSettings &settings, const QString &device);

@@ -36,11 +36,21 @@ QString IdentityText::text() const
     QString major = m_parts[2];
     if (major.startsWith(QLatin1Char('0')))
         major = major.mid(1, 1);
-    return QStringLiteral("Identifier: ") + m_parts[0]
-        + QStringLiteral("    Serial number: ") + m_parts[1]
-        + QStringLiteral("    Firmware version: ") + major + QLatin1Char('.') + m_parts[3]
-        + QStringLiteral("    Manufacturing date: ") + m_parts[4] + QStringLiteral("/20")
-        + m_parts[5];
+    return image::visible(QStringLiteral("Identifier: ") + m_parts[0]
+                          + QStringLiteral("    Serial number: ") + m_parts[1]
+                          + QStringLiteral("    Firmware version: ") + major + QLatin1Char('.')
+                          + m_parts[3] + QStringLiteral("    Manufacturing date: ") + m_parts[4]
+                          + QStringLiteral("/20") + m_parts[5]);
+}
+
+QString IdentityText::identifier() const
+{
+    return image::visible(m_parts[0]);
+}
+
+QString IdentityText::serialNumber() const
+{
+    return image::visible(m_parts[1]);
 }
 
 } // namespace kvt::programmer

@@ -23,13 +23,18 @@ constexpr IdentityField IdentityFields[] = {IdentifierField, SerialNumberField, 
 QList<quint8> identityAddresses();
 
 // The identity text built from the replies to the reads of
-// identityAddresses(). A reply goes in whole, whatever its length.
+// identityAddresses(). A reply goes in whole, whatever its length. The
+// unit's bytes may be anything: the texts show control characters as
+// their symbols (see image::visible()), so the line stays one line and a
+// NUL cuts nothing.
 class IdentityText {
 public:
     void add(quint8 address, const QByteArray &reply);
     // "Identifier: KVT00001    Serial number: 000000001    Firmware
     // version: 3.12    Manufacturing date: 06/2007" on one line.
     QString text() const;
+    QString identifier() const;
+    QString serialNumber() const;
 
 private:
     // The identifier, the serial number, and the two halves of the

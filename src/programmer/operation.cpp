@@ -77,13 +77,14 @@ void Operation::begin()
             return;
         }
     }
-    m_port = openUnitPort(m_device, m_settings).release();
+    QString failure;
+    m_port = UnitPort::open(m_device, m_settings, &failure);
     if (!m_port) {
-        finish(messages::openFailed());
+        finish(messages::openFailed(failure));
         return;
     }
-    connect(m_port, &QSerialPort::readyRead, this, &Operation::onReadyRead);
-    connect(m_port, &QSerialPort::errorOccurred, this, &Operation::onPortError);
+    connect(m_port->serial(), &QSerialPort::readyRead, this, &Operation::onReadyRead);
+    connect(m_port->serial(), &QSerialPort::errorOccurred, this, &Operation::onPortError);
 
     emit portOpened(messages::portOpened(m_settings.port));
     if (m_state != State::Queued)
@@ -103,18 +104,19 @@ void Operation::begin()
 
 void Operation::send()
 {
+    QSerialPort *port = m_port->serial();
     const QByteArray bytes = request().bytes();
-    if (m_port->write(bytes) != bytes.size()) {
+    if (port->write(bytes) != bytes.size()) {
         failLater();   // reported through errorOccurred as well
         return;
     }
     // Hand the bytes to the device now rather than on the next loop pass.
-    m_port->flush();
+    port->flush();
     m_replyTimer.start();
     // Bytes that came while no request was outstanding (a receiver of a
     // signal ran an event loop) bring no new readyRead: they wait in the
     // buffer, and they are the reply to this request.
-    if (m_port->bytesAvailable() > 0)
+    if (port->bytesAvailable() > 0)
         QTimer::singleShot(0, this, &Operation::onReadyRead);
 }
 
@@ -127,7 +129,7 @@ void Operation::onReadyRead()
     Step step(this);
     if (m_state != State::Running || !m_replyTimer.isActive())
         return;   // nothing outstanding: the bytes wait for the next request
-    const QByteArray reply = m_port->readAll();
+    const QByteArray reply = m_port->serial()->readAll();
     if (reply.isEmpty())
         return;
     m_replyTimer.stop();
@@ -159,7 +161,7 @@ void Operation::onTimeout()
 {
     Step step(this);
     if (m_state == State::Running)
-        finish(messages::noResponse(isRead()));
+        finish(noResponse());
 }
 
 // A port that fails under a running operation (adapter unplugged, the
@@ -182,7 +184,7 @@ void Operation::failLater()
         if (m_state != State::Running)
             return;
         closePort();
-        finish(messages::noResponse(isRead()));
+        finish(noResponse());
     });
 }
 
@@ -190,7 +192,7 @@ void Operation::finish(Outcome outcome)
 {
     m_replyTimer.stop();
     if (m_port)
-        disconnect(m_port, nullptr, this, nullptr);
+        disconnect(m_port->serial(), nullptr, this, nullptr);
     m_state = State::Finishing;
     QTimer::singleShot(0, this, [this, outcome = counted(outcome)] { deliver(outcome); });
 }
@@ -214,10 +216,20 @@ void Operation::closePort()
     m_replyTimer.stop();
     if (!m_port)
         return;
-    QSerialPort *port = std::exchange(m_port, nullptr);
-    disconnect(port, nullptr, this, nullptr);
+    const std::unique_ptr<UnitPort> port = std::move(m_port);
+    disconnect(port->serial(), nullptr, this, nullptr);
     port->close();
-    port->deleteLater();   // this may run inside one of its signals
+}
+
+// A COM name without its link quietly means /dev/ttyS(N-1), which opens on
+// most machines and then says nothing: the message tells so.
+Outcome Operation::noResponse() const
+{
+    Outcome outcome = messages::noResponse(isRead());
+    const PortTarget target = portTarget(m_device);
+    if (target.comNumber != 0 && !target.linked)
+        outcome.detail = messages::unlinkedPort(target);
+    return outcome;
 }
 
 int Operation::total() const
@@ -235,7 +247,8 @@ protocol::Request Operation::request() const
 Outcome Operation::lastOutcome() const
 {
     if (isRead())
-        return messages::identity(m_identity.text());
+        return messages::identity(m_identity.text(), m_identity.identifier(),
+                                  m_identity.serialNumber());
     if (!m_lines.endsAtGprsLine && total() > 0)
         return messages::endedSilently();
     // Whole seconds between two wall-clock readings, as the stamps are.

@@ -9,9 +9,12 @@
 #include <QSerialPort>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 namespace kvt::programmer {
+
+class UnitPort;
 
 // One write of a file's memory lines, or one identity read, from the open
 // of the port to its close: one request outstanding at a time, each reply
@@ -68,6 +71,7 @@ private:
     int total() const;
     protocol::Request request() const;
     Outcome lastOutcome() const;
+    Outcome noResponse() const;
     Outcome counted(Outcome outcome) const;
 
     const Job m_job;
@@ -76,7 +80,7 @@ private:
     const QString m_device;
     State m_state = State::Queued;
     int m_steps = 0;   // steps of this operation on the stack
-    QSerialPort *m_port = nullptr;
+    std::unique_ptr<UnitPort> m_port;
     QTimer m_replyTimer;
     qint64 m_startStamp = 0;
     MemoryLines m_lines;                       // of a write

@@ -22,6 +22,9 @@ struct Outcome {
     QString title;
     QString text;
     bool exclamation = false;   // icon of the message box
+    QString detail;             // more about it: the device and the reason
+    QString identifier;         // of the identity read, shown as text is
+    QString serialNumber;
     int bytesProgrammed = 0;
     int memoryLineCount = 0;
 };

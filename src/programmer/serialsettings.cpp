@@ -91,19 +91,34 @@ bool writeSerialSettings(const QString &path, const SerialSettings &settings)
     return file.commit();
 }
 
-QString portDevice(const QString &portName)
+PortTarget portTarget(const QString &portName)
 {
+    PortTarget target;
+    target.name = portName;
+    target.device = portName;
     if (portName.size() == 4 && portName.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
         const QChar digit = portName.at(3);
         if (digit >= QLatin1Char('1') && digit <= QLatin1Char('4')) {
-            const int number = digit.digitValue();
-            const QFileInfo link(configFolder() + QStringLiteral("/com") + digit);
-            if (link.isSymLink())
-                return link.symLinkTarget();
-            return QStringLiteral("/dev/ttyS") + QString::number(number - 1);
+            target.comNumber = digit.digitValue();
+            target.link = comLinkPath(target.comNumber);
+            const QFileInfo link(target.link);
+            target.linked = link.isSymLink();
+            target.device = target.linked
+                ? link.symLinkTarget()
+                : QStringLiteral("/dev/ttyS") + QString::number(target.comNumber - 1);
         }
     }
-    return portName;
+    return target;
+}
+
+QString portDevice(const QString &portName)
+{
+    return portTarget(portName).device;
+}
+
+QString comLinkPath(int number)
+{
+    return configFolder() + QStringLiteral("/com") + QString::number(number);
 }
 
 QString portName(int port)

@@ -27,10 +27,20 @@ SerialSettings readSerialSettings(const QString &path, SerialSettings current);
 // Writes the four CR LF lines atomically; false when it could not.
 bool writeSerialSettings(const QString &path, const SerialSettings &settings);
 
-// The device behind a port name: "COM1".."COM4" (any case) is the target
-// of the link comN in the configuration folder, else /dev/ttyS(N-1); any
-// other name is taken as a device path.
-QString portDevice(const QString &portName);
+// Where a port name leads: "COM1".."COM4" (any case) to the target of the
+// link comN in the configuration folder, else to /dev/ttyS(N-1); any other
+// name is taken as a device path.
+struct PortTarget {
+    QString name;          // as given
+    QString device;
+    int comNumber = 0;     // 1..4 for a COM name, else 0
+    QString link;          // the comN link's path, for a COM name
+    bool linked = false;   // the link exists (it may point at nothing)
+};
+PortTarget portTarget(const QString &portName);
+QString portDevice(const QString &portName);   // portTarget(portName).device
+// configFolder()/comN, for N 1..4.
+QString comLinkPath(int number);
 // "COM3" for 3.
 QString portName(int port);
 

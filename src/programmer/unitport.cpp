@@ -1,26 +1,96 @@
 #include "programmer/unitport.h"
 
+#include "programmer/messages.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+
 namespace kvt::programmer {
 
-std::unique_ptr<QSerialPort> openUnitPort(const QString &device, const SerialSettings &settings)
+namespace {
+
+// The group that may open the device, when its mode lets a group in.
+QString accessGroup(const QString &device)
 {
-    auto port = std::make_unique<QSerialPort>();
-    port->setPortName(portDevice(device));
-    port->setBaudRate(QSerialPort::Baud9600);
-    port->setDataBits(QSerialPort::Data8);
-    port->setParity(QSerialPort::NoParity);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!port->open(QIODevice::ReadWrite))
+    struct stat st {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0 || st.st_gid == 0
+        || (st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return {};
+    const group *g = ::getgrgid(st.st_gid);
+    return g ? QString::fromLocal8Bit(g->gr_name) : QString();
+}
+
+} // namespace
+
+UnitPort::UnitPort() : m_serial(new QSerialPort) {}
+
+UnitPort::~UnitPort()
+{
+    close();
+}
+
+std::unique_ptr<UnitPort> UnitPort::open(const QString &port, const SerialSettings &settings,
+                                         QString *failure)
+{
+    const PortTarget target = portTarget(port);
+    // The device itself, not a link to it: lock files name devices.
+    const QString device = QFileInfo(target.device).canonicalFilePath();
+    if (device.isEmpty()) {
+        struct stat st {};
+        const int error =
+            ::stat(QFile::encodeName(target.device).constData(), &st) != 0 ? errno : ENOENT;
+        *failure = messages::openFailureDetail(target, messages::systemReason(error));
         return nullptr;
+    }
+    std::unique_ptr<UnitPort> unit(new UnitPort);
+    if (const auto refusal = unit->m_lock.acquire(device)) {
+        *failure = messages::openFailureDetail(
+            target, messages::systemReason(refusal->error, refusal->holder, accessGroup(device)));
+        return nullptr;
+    }
+    QSerialPort *serial = unit->m_serial;
+    serial->setPortName(device);
+    serial->setBaudRate(QSerialPort::Baud9600);
+    serial->setDataBits(QSerialPort::Data8);
+    serial->setParity(QSerialPort::NoParity);
+    serial->setStopBits(QSerialPort::OneStop);
+    serial->setFlowControl(QSerialPort::NoFlowControl);
+    if (!serial->open(QIODevice::ReadWrite)) {
+        *failure = messages::openFailureDetail(target, serial->errorString());
+        return nullptr;
+    }
+    ::ioctl(serial->handle(), TIOCEXCL);
+    unit->m_latency.emplace(serial->handle());
     // A device without modem lines refuses these, which is harmless. The
     // end-of-file switch has no counterpart here and changes nothing.
-    port->setDataTerminalReady(settings.dtr);
-    port->setRequestToSend(settings.rts);
+    serial->setDataTerminalReady(settings.dtr);
+    serial->setRequestToSend(settings.rts);
     // The unit's earlier replies to another program are no reply to us.
-    port->clear(QSerialPort::Input);
-    port->clearError();
-    return port;
+    serial->clear(QSerialPort::Input);
+    serial->clearError();
+    return unit;
+}
+
+void UnitPort::close()
+{
+    if (!m_serial)
+        return;
+    QSerialPort *serial = std::exchange(m_serial, nullptr);
+    if (serial->isOpen()) {
+        m_latency.reset();
+        // The device may stay open elsewhere (a simulator keeps its
+        // pseudo-terminal): let the next program in.
+        ::ioctl(serial->handle(), TIOCNXCL);
+        serial->close();
+    }
+    m_lock.release();
+    serial->deleteLater();
 }
 
 bool isPortFailure(QSerialPort::SerialPortError error)

@@ -283,7 +283,7 @@ void ProgrammerWindow::writeDevice()
         return;
     const SerialSettings settings = menuSettings();
     setOperation(Operation::Writing);
-    m_engine->startWrite(m_importPath, settings, portDevice(portName(settings.port)));
+    m_engine->startWrite(m_importPath, settings, portName(settings.port));
 }
 
 void ProgrammerWindow::readDeviceId()
@@ -293,7 +293,7 @@ void ProgrammerWindow::readDeviceId()
         return;
     const SerialSettings settings = menuSettings();
     setOperation(Operation::Reading);
-    m_engine->startReadId(settings, portDevice(portName(settings.port)));
+    m_engine->startReadId(settings, portName(settings.port));
 }
 
 void ProgrammerWindow::showOperationEnd(const Outcome &outcome)
@@ -303,7 +303,8 @@ void ProgrammerWindow::showOperationEnd(const Outcome &outcome)
     if (!m_closing && outcome.kind != Outcome::Cancelled && !outcome.text.isEmpty()) {
         m_dialogs.message(this, outcome.title, outcome.text,
                           outcome.exclamation ? ui::MessageIcon::Exclamation
-                                              : ui::MessageIcon::None);
+                                              : ui::MessageIcon::None,
+                          outcome.detail);
     }
     setOperation(Operation::Idle);
 }

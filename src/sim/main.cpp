@@ -3,6 +3,7 @@
 // programmer (or `kvt write`) can open that path like a serial port, and
 // serves until SIGTERM, SIGINT, SIGHUP or a requested hang-up.
 
+#include "kvtversion.h"
 #include "programmer/stopsignals.h"
 #include "sim/options.h"
 #include "sim/simulator.h"
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
     using namespace kvt;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kvt-unit-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
 
     const auto options = sim::parseOptions(app.arguments());
     if (!options)

@@ -45,6 +45,11 @@ const CountOption CountOptions[] = {
     {"hangup-after", "Hang up (close the line and exit) after answering N requests, when the "
                      "next request comes or the line has been idle for 0.1 s.",
      0, &Options::hangupAfter},
+    {"units", "Play N units one after the other, the number at the end of the serial number "
+              "counting up: once a unit has been written it leaves the line (at the first request "
+              "that is not a write, or after --pause of silence), and the next one answers "
+              "--pause later.",
+     1, &Options::units},
 };
 
 QCommandLineOption option(const char *name, const QString &help, const char *valueName = nullptr)
@@ -117,6 +122,10 @@ void addOptions(QCommandLineParser &parser)
     }
     parser.addOption(option("delay", QStringLiteral("Wait this long before each reply, up to %1.")
                                          .arg(MaxDelayMs), "ms"));
+    parser.addOption(option("pause", QStringLiteral("With --units: how long a written unit waits "
+                                                    "for more, and the line stays empty between "
+                                                    "two units (default 2000, up to %1).")
+                                         .arg(MaxDelayMs), "ms"));
     parser.addOption(option("paced", QStringLiteral("Behave like a 9600-baud line: ten bit times "
                                                     "per byte, both directions.")));
     for (const CountOption &c : CountOptions)
@@ -133,6 +142,7 @@ std::optional<Options> parseOptions(const QStringList &arguments)
         "first line, answers write requests with the echo of the value and read requests\n"
         "of bank 0 with its identity, until SIGTERM, SIGINT or a requested hang-up."));
     parser.addHelpOption();
+    parser.addVersionOption();
     addOptions(parser);
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "kvt-unit-sim: %s\n", qPrintable(parser.errorText()));
@@ -140,6 +150,8 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "kvt-unit-sim: unexpected argument %s\n",
                      qPrintable(parser.positionalArguments().first()));
@@ -154,6 +166,7 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     o.savePath = parser.value(QStringLiteral("save"));
     o.logPath = parser.value(QStringLiteral("log"));
     o.delayMs = int(read.count("delay", 0, MaxDelayMs).value_or(0));
+    o.pauseMs = int(read.count("pause", 0, MaxDelayMs).value_or(o.pauseMs));
     o.paced = parser.isSet(QStringLiteral("paced"));
     for (const CountOption &c : CountOptions)
         o.*c.value = read.count(c.name, c.minimum);

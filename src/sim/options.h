@@ -21,11 +21,13 @@ struct Options {
     QString savePath;   // the memory written, saved on exit
     QString logPath;    // one line per request received
     int delayMs = 0;    // before each reply
+    int pauseMs = 2000; // between two units of a line of units
     bool paced = false; // ten bit times per byte at 9600 baud, both ways
     std::optional<long> silentAfter;
     std::optional<long> wrongEchoAt;
     std::optional<long> doubleEchoAt;
     std::optional<long> hangupAfter;
+    std::optional<long> units;   // a line of units, one after the other
 };
 
 // The command line of kvt-unit-sim, the program's name first. On a usage

@@ -77,9 +77,17 @@ void Simulator::run(int stopFd)
     QByteArray pending;
     long long pendingSince = 0;
     while (true) {
-        const long long deadline = m_unit.hangupDue() ? nowNs() + HangupGraceMs * 1000000LL : -1;
-        if (waitFor(m_master, deadline) <= 0)
+        long long deadline = m_unit.hangupDue() ? nowNs() + HangupGraceMs * 1000000LL : -1;
+        const long long unitChange = unitDeadline();
+        if (unitChange >= 0 && (deadline < 0 || unitChange < deadline))
+            deadline = unitChange;
+        const int ready = waitFor(m_master, deadline);
+        if (ready < 0 || (ready == 0 && m_unit.hangupDue()))
             return;   // stopped, or the hang-up is due and the client is idle
+        if (ready == 0) {
+            advanceUnits(nowNs());
+            continue;
+        }
         // Set before the bytes leave the line: idle(), which looks at the
         // line first, finds them either there or in service.
         m_serving = true;
@@ -175,6 +183,53 @@ bool Simulator::serve(QByteArray &pending, long long &arrival)
     return true;
 }
 
+// In a line of units, whether a unit is there to take the request. A unit
+// that has been written leaves the line when anything but a write comes
+// (the fitter took it away before asking the next one) or after the pause.
+bool Simulator::unitTakes(const programmer::protocol::Request &request)
+{
+    if (!m_options.units)
+        return true;
+    const long long now = nowNs();
+    advanceUnits(now);
+    if (m_present && m_written && request.command != programmer::protocol::WriteCommand) {
+        m_present = false;
+        m_leftNs = now;
+    }
+    m_lastRequestNs = now;
+    if (m_present && request.command == programmer::protocol::WriteCommand)
+        m_written = true;
+    return m_present;
+}
+
+// When the unit on the line leaves, or the next one comes; -1: never.
+long long Simulator::unitDeadline() const
+{
+    const long long pause = m_options.pauseMs * 1000000LL;
+    if (!m_options.units)
+        return -1;
+    if (m_present)
+        return m_written ? m_lastRequestNs + pause : -1;
+    return m_unitNumber < *m_options.units ? m_leftNs + pause : -1;
+}
+
+void Simulator::advanceUnits(long long now)
+{
+    const long long due = unitDeadline();
+    if (due < 0 || now < due)
+        return;
+    if (m_present) {
+        m_present = false;
+        m_leftNs = due;
+        advanceUnits(now);
+        return;
+    }
+    ++m_unitNumber;
+    m_unit.nextUnit();
+    m_present = true;
+    m_written = false;
+}
+
 bool Simulator::reply(const programmer::protocol::Request &request, long long arrival)
 {
     if (m_unit.hangupDue())
@@ -183,6 +238,8 @@ bool Simulator::reply(const programmer::protocol::Request &request, long long ar
         std::fputs(Unit::logLine(request).constData(), m_log);
         std::fflush(m_log);
     }
+    if (!unitTakes(request))
+        return true;   // no unit on the line: no answer
     const QByteArray bytes = m_unit.answer(request);
     if (bytes.isEmpty())
         return true;

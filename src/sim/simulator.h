@@ -52,6 +52,9 @@ private:
     bool readAndServe(QByteArray &pending, long long &pendingSince);
     bool serve(QByteArray &pending, long long &arrival);
     bool reply(const programmer::protocol::Request &request, long long arrival);
+    bool unitTakes(const programmer::protocol::Request &request);
+    long long unitDeadline() const;
+    void advanceUnits(long long now);
     void saveMemory() const;
     bool makeLink();
     void removeLink();
@@ -66,6 +69,12 @@ private:
     bool m_linked = false;
     long long m_lineInFree = 0;
     long long m_lineOutFree = 0;
+    // A line of units (--units): one is on the line or none, between two.
+    long m_unitNumber = 1;
+    bool m_present = true;
+    bool m_written = false;
+    long long m_lastRequestNs = 0;
+    long long m_leftNs = 0;
     std::atomic<bool> m_serving = false;
     mutable std::mutex m_lineMutex;   // idle() against close() on another thread
 };

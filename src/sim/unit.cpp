@@ -2,6 +2,7 @@
 
 #include "programmer/identity.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace kvt::sim {
@@ -11,16 +12,42 @@ using programmer::protocol::Request;
 Unit::Unit(const Options &options)
     : m_options(options), m_hangupDue(options.hangupAfter == 0L)
 {
+    setIdentity(options.serialNumber);
+}
+
+void Unit::setIdentity(const QByteArray &serialNumber)
+{
     const std::pair<programmer::IdentityField, QByteArray> fields[] = {
-        {programmer::IdentifierField, options.identifier},
-        {programmer::SerialNumberField, options.serialNumber},
-        {programmer::FirmwareField, options.firmware},
-        {programmer::DateField, options.date},
+        {programmer::IdentifierField, m_options.identifier},
+        {programmer::SerialNumberField, serialNumber},
+        {programmer::FirmwareField, m_options.firmware},
+        {programmer::DateField, m_options.date},
     };
+    m_identity.clear();
     for (const auto &[field, text] : fields) {
         for (int i = 0; i < text.size(); ++i)
             m_identity[field.first + i] = quint8(text.at(i));
     }
+}
+
+void Unit::nextUnit()
+{
+    ++m_unitIndex;
+    m_memory.clear();
+    m_order.clear();
+    setIdentity(nextSerialNumber(m_options.serialNumber, m_unitIndex));
+}
+
+QByteArray Unit::nextSerialNumber(const QByteArray &serial, long step)
+{
+    qsizetype digits = 0;
+    while (digits < serial.size() && std::isdigit(uchar(serial.at(serial.size() - 1 - digits))))
+        ++digits;
+    if (digits == 0)
+        return serial;
+    const qsizetype start = serial.size() - digits;
+    const QByteArray number = QByteArray::number(serial.mid(start).toLongLong() + step);
+    return serial.left(start) + number.rightJustified(digits, '0').right(digits);
 }
 
 std::optional<Request> Unit::takeRequest(QByteArray &pending)

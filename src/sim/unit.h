@@ -34,14 +34,21 @@ public:
     // The memory written, as memory lines in the order their addresses were
     // first written; a second write to an address changes the value in place.
     QByteArray memoryLines() const;
+    // The next unit of a line of units takes this one's place: a fresh
+    // memory, the serial number one higher. Requests go on being counted.
+    void nextUnit();
+    // The number at the end of `serial` plus `step`, as wide as it was.
+    static QByteArray nextSerialNumber(const QByteArray &serial, long step);
 
 private:
+    void setIdentity(const QByteArray &serialNumber);
     void store(int bank, int address, quint8 value);
     quint8 peek(int bank, int address) const;
 
     const Options m_options;
     bool m_hangupDue;
     long m_requests = 0;
+    long m_unitIndex = 0;
     std::map<int, quint8> m_identity;   // bank 0
     std::map<int, quint8> m_memory;     // bank * 256 + address
     QList<int> m_order;

@@ -21,9 +21,12 @@ QMessageBox::Icon toBoxIcon(MessageIcon icon)
 } // namespace
 
 void WidgetDialogs::message(QWidget *parent, const QString &title, const QString &text,
-                            MessageIcon icon)
+                            MessageIcon icon, const QString &detail)
 {
     QMessageBox box(toBoxIcon(icon), title, text, QMessageBox::Ok, parent);
+    // Texts from a unit or the system are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(detail);
     box.exec();
 }
 

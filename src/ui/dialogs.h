@@ -20,9 +20,10 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
-    // A modal box with an OK button.
+    // A modal box with an OK button; `detail` goes in the box's
+    // informative text, below the message.
     virtual void message(QWidget *parent, const QString &title, const QString &text,
-                         MessageIcon icon) = 0;
+                         MessageIcon icon, const QString &detail = QString()) = 0;
     // A modal box with Yes and No.
     virtual Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
                             MessageIcon icon) = 0;
@@ -43,7 +44,7 @@ inline const QString ConfigurationFilter =
 class WidgetDialogs final : public Dialogs {
 public:
     void message(QWidget *parent, const QString &title, const QString &text,
-                 MessageIcon icon) override;
+                 MessageIcon icon, const QString &detail = QString()) override;
     Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
                     MessageIcon icon) override;
     std::optional<QString> openFileName(QWidget *parent, const QString &filterText,

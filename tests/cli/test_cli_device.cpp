@@ -1,30 +1,51 @@
-// `kvt write` and `kvt read-id` as a separate process against a simulated unit.
+// `kvt write`, `kvt read-id` and `kvt ports` as a separate process against
+// a simulated unit.
 
 #include "programmer/serialsettings.h"
 
 #include "simunit.h"
 #include "testenv.h"
 
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSerialPortInfo>
 #include <QtTest>
 
 #include <csignal>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kvt::programmer;
 
 namespace {
 struct Run { int exitCode = -1; QString out, err; };
 
-Run runKvt(const QStringList &args, const QString &stdoutFile = {})
+Run runKvt(const QStringList &args, const QString &stdoutFile = {}, bool asNobody = false)
 {
     QProcess process;
     if (!stdoutFile.isEmpty())
         process.setStandardOutputFile(stdoutFile);
+    if (asNobody) {
+        process.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(120);
+        });
+    }
     process.start(QStringLiteral(KVT_BIN), args);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }
+
+const QString Busy = QStringLiteral("Device or resource busy - ");
+const QString NoDevice = QStringLiteral("No such file or directory - is it plugged in? see `kvt ports`");
+const QString Identity = QStringLiteral("Identifier: KVT00001    Serial number: %1    Firmware version: 3.12    "
+                                        "Manufacturing date: 06/2007");
 } // namespace
 
 class CliDeviceTest : public QObject {
@@ -33,13 +54,24 @@ class CliDeviceTest : public QObject {
     std::unique_ptr<TestFolders> m_folders;
     QString m_file;   // smallFile()
 
+    QString fileHash() const
+    {
+        return QCryptographicHash::hash(readFile(m_file), QCryptographicHash::Sha256).toHex();
+    }
+
 private slots:
     void init()
     {
         m_folders = std::make_unique<TestFolders>();
         m_file = writeFile(m_folders->file(QStringLiteral("unit.kvt")), smallFile());
+        QVERIFY(QDir().mkpath(m_folders->file("locks")));
+        qputenv("KVT_LOCK_DIR", m_folders->file("locks").toLocal8Bit());
     }
-    void cleanup() { m_folders.reset(); }
+    void cleanup()
+    {
+        qunsetenv("KVT_LOCK_DIR");
+        m_folders.reset();
+    }
 
     // The file the editor saves goes out whole, in file order, through the
     // settings' port (COM3, linked to the simulator) into the unit's memory.
@@ -61,10 +93,13 @@ private slots:
         QCOMPARE(sim.savedMemory(), file.left(file.indexOf("GPRS:")));
     }
 
+    // An identity holding CR, LF, an escape sequence and a NUL prints as
+    // one line that cannot act on the terminal.
     void portsResultsAndFailures()
     {
         SimUnit sim;
-        QVERIFY(sim.start({"--firmware", "0005", "--date", "1108", "--wrong-echo-at", "3"}));
+        QVERIFY(sim.start({"--firmware", "0005", "--date", "1108", "--wrong-echo-at", "3",
+                           "--identifier", QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"}));
         QVERIFY(QFile::link(sim.device(), m_folders->configFolder() + "/com2"));
         Run run = runKvt({"write", "--port", "com2", m_file});   // wins over the settings' COM1
         QCOMPARE(run.exitCode, 1);
@@ -74,18 +109,155 @@ private slots:
 
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("Identifier: KVT00001    Serial number: 000000001    "
-                                         "Firmware version: 0.05    Manufacturing date: 11/2008\n"));
+        QCOMPARE(run.out, QStringLiteral(u"Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: 000000001    "
+                                         u"Firmware version: 0.05    Manufacturing date: 11/2008\n"));
         QCOMPARE(runKvt({"read-id", "--port", sim.device()}, "/dev/full").exitCode, 1);   // no success
+    }
 
-        run = runKvt({"read-id", "--port", m_folders->file("no-such-tty")});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.err, QStringLiteral("Unable to open the Serial Port, Programming aborted...\n"));
+    // The first line is the operation's message, the second names the
+    // device and the system's reason, with the fix.
+    void openFailuresSayWhy_data()
+    {
+        QTest::addColumn<QString>("port");     // DEVICE: the simulator's
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("second");   // FOLDER: the configuration folder
+        QTest::newRow("no such device") << "FOLDER/ttyUSB7" << "" << "FOLDER/ttyUSB7: " + NoDevice;
+        QTest::newRow("link to nothing") << "COM2" << "link" << "COM2 -> FOLDER/gone: " + NoDevice;
+        QTest::newRow("COM4 without link") << "COM4" << "" << "COM4 is /dev/ttyS3 (there is no link FOLDER/com4)";
+        QTest::newRow("locked") << "DEVICE" << "lock" << "DEVICE: " + Busy + "locked by minicom (process PID, user pi): "
+                                                        "LOCK";
+        QTest::newRow("permission denied") << "DEVICE" << "mode 000"
+                                           << "DEVICE: Permission denied - add your user to the `dialout` group "
+                                              "(sudo usermod -aG dialout $USER, then log in again)";
+    }
+
+    void openFailuresSayWhy()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, setup);
+        QFETCH(QString, second);
+        SimUnit sim;
+        QVERIFY(sim.start());
+        const QString lock = m_folders->file("locks/LCK..") + sim.device().mid(5).replace('/', '_');
+        const QByteArray lockBytes = QByteArray::number(getpid()) + " minicom pi\n";
+        if (setup == "link")
+            QVERIFY(QFile::link(m_folders->configFolder() + "/gone", m_folders->configFolder() + "/com2"));
+        if (setup == "lock")
+            writeFile(lock, lockBytes);
+        const bool asNobody = setup == "mode 000" && ::geteuid() == 0;
+        if (setup == "mode 000") {
+            QVERIFY(::chmod(QFile::encodeName(sim.device()).constData(), 0) == 0);
+            // nobody may read the file, and nothing more of ours.
+            QVERIFY(QFile::setPermissions(m_folders->path(), QFile::permissions(m_folders->path())
+                                                                 | QFile::ExeOther));
+            QVERIFY(QFile::setPermissions(m_file, QFile::permissions(m_file) | QFile::ReadOther));
+            if (asNobody && runKvt({"--version"}, {}, true).exitCode != 0)
+                QSKIP("the user nobody cannot run kvt here");
+        }
+        const auto expand = [&](QString text) {
+            return text.replace("DEVICE", sim.device()).replace("FOLDER", m_folders->configFolder())
+                .replace("LOCK", lock).replace("PID", QString::number(getpid()));
+        };
+        for (const QString command : {"write", "read-id"}) {
+            QStringList args{command, "--port", expand(port)};
+            const Run run = runKvt(command == QLatin1String("write") ? args << m_file : args, {}, asNobody);
+            QCOMPARE(run.exitCode, 1);
+            const QString first = command == QLatin1String("write") ? "Programming aborted..." : "Reading aborted...";
+            const QStringList lines = run.err.split('\n');
+            QCOMPARE(lines.value(0), port == "COM4" && QFile::exists("/dev/ttyS3")
+                                         ? lines.value(0)   // it opened, then the unit did not answer
+                                         : "Unable to open the Serial Port, " + first);
+            QCOMPARE(lines.value(1).left(expand(second).size()), expand(second));
+        }
+        QTRY_VERIFY(sim.drained());
+        QCOMPARE(sim.requests(), QStringList());
+        if (setup == "lock")
+            QCOMPARE(readFile(lock), lockBytes);   // left as it was
+    }
+
+    // --repeat: three units one after the other, each written once it
+    // answers after the one before stopped answering; a line and a log row
+    // each. --identify: a unit that does not answer is not written; the row
+    // names the unit that was. (Side by side: each waits out time-outs.)
+    void unitsWithARecord()
+    {
+        SimUnit line, silent, single;
+        QVERIFY(line.start({"--units", "3", "--pause", "700"}));
+        QVERIFY(silent.start({"--silent-after", "0"}));
+        QVERIFY(single.start());
+        const QString log = m_folders->file("units.csv");
+        const QString oneLog = m_folders->file("one.csv"), noneLog = m_folders->file("none.csv");
+        QProcess repeat, unanswered;
+        repeat.start(QStringLiteral(KVT_BIN), {"write", "--repeat", "--log", log, "--port", line.device(), m_file});
+        unanswered.start(QStringLiteral(KVT_BIN), {"write", "--identify", "--log", noneLog, "--port", silent.device(), m_file});
+        const Run one = runKvt({"write", "--identify", "--log", oneLog, "--port", single.device(), m_file});
+        QCOMPARE(one.exitCode, 0);
+        QCOMPARE(one.out.section('\n', 0, 0), Identity.arg("000000001"));
+        QVERIFY(unanswered.waitForFinished(5000));
+        QCOMPARE(unanswered.exitCode(), 1);
+        QCOMPARE(unanswered.readAllStandardError(), "No response received from tracking unit, Reading aborted...\n");
+        QTRY_VERIFY(silent.drained());
+        QCOMPARE(silent.requests(), QStringList{"R 000 010"});
+        for (const auto &[file, row] : {std::pair{oneLog, "KVT00001,000000001,%1,%2,programmed,10"},
+                                        std::pair{noneLog, ",,%1,%2,not identified,0"}}) {
+            const QStringList lines = QString::fromUtf8(readFile(file)).split("\r\n");
+            QCOMPARE(lines.size(), 3);
+            QCOMPARE(lines.at(1).section(',', 2, 7), QString(row).arg(m_file, fileHash()));
+        }
+
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(log).count('\n'), 4, 15000);
+        ::kill(pid_t(repeat.processId()), SIGINT);
+        QVERIFY(repeat.waitForFinished(5000));
+        QCOMPARE(repeat.exitCode(), 130);
+        const QStringList lines = QString::fromUtf8(repeat.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        const QStringList rows = QString::fromUtf8(readFile(log)).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(rows.value(0), "time,port,identifier,serial_number,file,sha256,result,bytes_written,seconds");
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(rows.size(), 4);
+        for (int unit = 1; unit <= 3; ++unit) {
+            const QString serial = QStringLiteral("00000000%1").arg(unit);
+            QCOMPARE(lines.at(unit - 1), QStringLiteral("Unit %1: KVT00001 %2 - Tracking base successfully programmed, "
+                                                        "10 of 10 bytes successfully writted , Elapsed time: 0sec - "
+                                                        "%1 programmed").arg(unit).arg(serial));
+            const QStringList row = rows.at(unit).split(',');
+            QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$")
+                         .match(row.value(0)).hasMatch(), qPrintable(row.value(0)));
+            QCOMPARE(row.mid(1), (QStringList{line.device(), "KVT00001", serial, m_file, fileHash(), "programmed", "10",
+                                              row.value(8)}));
+        }
+    }
+
+    // The simulator linked as COM2 shows with its link; so does every
+    // serial port the system lists.
+    void portsListsLinkedDevices()
+    {
+        SimUnit sim;
+        QVERIFY(sim.start({"--link", m_folders->configFolder() + "/com2"}));
+        Run run = runKvt({"ports"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains(sim.device() + "  (not a port the system lists)\n  COM2:          "
+                                  + m_folders->configFolder() + "/com2 -> " + sim.device() + '\n'),
+                 qPrintable(run.out));
+        run = runKvt({"ports", "--json"});
+        QCOMPARE(run.exitCode, 0);
+        QStringList devices;
+        QJsonObject simulator;
+        for (const QJsonValue &port : QJsonDocument::fromJson(run.out.toUtf8()).array()) {
+            devices << port["device"].toString();
+            if (devices.last() == sim.device())
+                simulator = port.toObject();
+        }
+        QCOMPARE(simulator["com"].toArray().first().toObject(),
+                 (QJsonObject{{"name", "COM2"}, {"link", m_folders->configFolder() + "/com2"}, {"target", sim.device()}}));
+        QCOMPARE(simulator["listed"].toBool(), false);
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            QVERIFY2(devices.contains(info.systemLocation()), qPrintable(info.systemLocation()));
     }
 
     void wrongUsage()
     {
-        for (const QStringList &args : {QStringList{"write"}, {"write", "--speed", "9", "a.kvt"}, {"read-id", "a"}})
+        for (const QStringList &args : {QStringList{"write"}, {"write", "--speed", "9", "a.kvt"}, {"read-id", "a"},
+                                        {"read-id", "--repeat"}, {"ports", "x"}})
             QCOMPARE(runKvt(args).exitCode, 2);
         QVERIFY(runKvt({"write", "--help"}).out.startsWith(QStringLiteral("Usage: kvt write")));
     }

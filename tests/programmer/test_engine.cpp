@@ -2,6 +2,8 @@
 // against a simulated unit on a real pseudo-terminal.
 
 #include "programmer/engine.h"
+#include "programmer/lowlatency.h"
+#include "programmer/portlock.h"
 
 #include "simunit.h"
 #include "testenv.h"
@@ -11,6 +13,8 @@
 #include <QtTest>
 
 #include <pty.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -34,6 +38,35 @@ struct Case {
 
 Q_DECLARE_METATYPE(Case)
 
+namespace {
+// A driver that keeps its serial flags here and records what it is asked.
+struct FakeDriver {
+    static inline int flags = 0;
+    static inline int getError = 0, setError = 0;   // errno to fail with
+    static inline QStringList *calls = nullptr;
+    static int get(int, serial_struct *info)
+    {
+        *calls << QStringLiteral("get");
+        info->flags = flags;
+        return getError ? (errno = getError, -1) : 0;
+    }
+    static int set(int, const serial_struct *info)
+    {
+        *calls << QStringLiteral("set %1").arg(info->flags & ASYNC_LOW_LATENCY ? "low" : "normal");
+        if (setError)
+            return errno = setError, -1;
+        flags = info->flags;
+        return 0;
+    }
+};
+
+QString userName()
+{
+    const passwd *pw = getpwuid(getuid());
+    return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(getuid());
+}
+} // namespace
+
 class EngineTest : public QObject {
     Q_OBJECT
 
@@ -41,13 +74,21 @@ private slots:
     void init()
     {
         m_folders = std::make_unique<TestFolders>();
+        // Lock files of our own, apart from the machine's.
+        QVERIFY(QDir().mkpath(m_folders->file("locks")));
+        qputenv("KVT_LOCK_DIR", m_folders->file("locks").toLocal8Bit());
         m_engine = std::make_unique<ProgrammingEngine>();
         m_opened = std::make_unique<QSignalSpy>(m_engine.get(), &ProgrammingEngine::portOpened);
         m_range = std::make_unique<QSignalSpy>(m_engine.get(), &ProgrammingEngine::rangeChanged);
         m_progress = std::make_unique<QSignalSpy>(m_engine.get(), &ProgrammingEngine::progressed);
         m_finished = std::make_unique<QSignalSpy>(m_engine.get(), &ProgrammingEngine::finished);
     }
-    void cleanup() { m_engine.reset(); m_folders.reset(); }
+    void cleanup()
+    {
+        m_engine.reset();
+        qunsetenv("KVT_LOCK_DIR");
+        m_folders.reset();
+    }
 
     // The window's test reads the settings file's odd lines; here, the
     // file edited on Linux and its writing as four CR LF lines.
@@ -149,7 +190,8 @@ private slots:
         QCOMPARE(o.bytesProgrammed, c.done);
         QCOMPARE(m_progress->size(), c.done);
         // Bank 0, addresses 10 to 26 then 31 to 38; the memory lines in file order.
-        QStringList expected = read ? QStringList() : writeRequests(file);
+        // (A refused file is not split: it may be 16 MiB of empty lines.)
+        QStringList expected = read || c.requests == 0 ? QStringList() : writeRequests(file);
         for (int address = 10; read && address <= 38; address += address == 26 ? 5 : 1)
             expected << QStringLiteral("R 000 %1").arg(address, 3, 10, QLatin1Char('0'));
         const bool refused = c.kind == Outcome::InvalidFile || c.kind == Outcome::OpenFailed;
@@ -245,6 +287,112 @@ private slots:
             QCOMPARE(sim.requests().size(), requests);
             QVERIFY(QSerialPort(sim.device()).open(QIODevice::ReadWrite));
         }
+    }
+
+    // Another program's lock, whatever its form, keeps the unit from us:
+    // nothing is sent and the lock stays. A lock of an ended process is
+    // taken over: ours while the port is open, gone after.
+    void portIsNeverShared_data()
+    {
+        QTest::addColumn<QByteArray>("lock");   // PID: a live process's id (ours)
+        QTest::addColumn<QString>("reason");     // after "<device>: Device or resource busy - "
+        const QByteArray pid = QByteArray::number(getpid());
+        const QString p = QString::fromLatin1(pid);
+        const qint32 binary = getpid();
+        const QString self = "test_engine (process " + p + ", user " + userName() + ")";
+        QTest::newRow("ten digits") << pid.rightJustified(10, ' ') + '\n' << "locked by " + self + ": LOCK";
+        QTest::newRow("pid program user") << pid + " minicom pi\n" << "locked by minicom (process " + p + ", user pi): LOCK";
+        QTest::newRow("Qt's form") << pid + "\nputty\nhost\n" << "locked by putty (process " + p + ", user " + userName() + "): LOCK";
+        QTest::newRow("binary") << QByteArray(reinterpret_cast<const char *>(&binary), 4) << "locked by " + self + ": LOCK";
+        QTest::newRow("no process") << QByteArray("\n") << QStringLiteral("the lock file LOCK names no process; remove it if no program uses the port");
+        QTest::newRow("flock") << QByteArray() << self + " holds it (flock)";
+        QTest::newRow("ended process") << QByteArray("  999999999\n") << QString();
+    }
+
+    void portIsNeverShared()
+    {
+        QFETCH(QByteArray, lock);
+        QFETCH(QString, reason);
+        SimUnit sim;
+        QVERIFY(sim.start());
+        const QString lockFile = m_folders->file("locks/") + lockFileName(sim.device());
+        QCOMPARE(lockFileName(sim.device()), "LCK.." + sim.device().mid(5).replace('/', '_'));
+        if (!lock.isEmpty())
+            writeFile(lockFile, lock);
+        const int holder = ::open(QFile::encodeName(sim.device()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (lock.isEmpty())
+            QCOMPARE(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        QByteArray lockWhileOpen;
+        connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [&] { lockWhileOpen = readFile(lockFile); });
+
+        m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
+        QVERIFY(m_finished->wait(5000));
+        ::close(holder);
+        QTRY_VERIFY(sim.drained());
+        if (reason.isEmpty()) {
+            QCOMPARE(outcome().kind, Outcome::Programmed);
+            QCOMPARE(lockWhileOpen, QByteArray::number(getpid()).rightJustified(10, ' ') + '\n');
+            QCOMPARE(readFile(lockFile), QByteArray("<missing>"));
+            return;
+        }
+        QCOMPARE(outcome().kind, Outcome::OpenFailed);
+        QCOMPARE(outcome().text, QStringLiteral("Unable to open the Serial Port, Programming aborted..."));
+        QCOMPARE(outcome().detail, sim.device() + ": Device or resource busy - " + QString(reason).replace("LOCK", lockFile));
+        QCOMPARE(sim.requests(), QStringList());
+        QCOMPARE(readFile(lockFile), lock.isEmpty() ? QByteArray("<missing>") : lock);
+    }
+
+    // A write asks the adapter for low latency once the port is open and
+    // gives the old setting back when it closes; a driver without it, or
+    // one that refuses, is left alone.
+    void lowLatencyWhileTheUnitIsWritten_data()
+    {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("getError");
+        QTest::addColumn<int>("setError");
+        QTest::addColumn<QString>("calls");
+        const QString write = QStringLiteral("opened, progressed, finished");
+        QTest::newRow("accepted") << 0 << 0 << 0 << "get, set low, " + write + ", get, set normal";
+        QTest::newRow("already low") << int(ASYNC_LOW_LATENCY) << 0 << 0 << "get, " + write;
+        QTest::newRow("no such setting") << 0 << int(ENOTTY) << 0 << "get, " + write;
+        QTest::newRow("refused") << 0 << 0 << int(EPERM) << "get, set low, " + write;
+    }
+
+    void lowLatencyWhileTheUnitIsWritten()
+    {
+        QFETCH(int, flags);
+        QFETCH(int, getError);
+        QFETCH(int, setError);
+        QFETCH(QString, calls);
+        QStringList seen;
+        FakeDriver::flags = flags;
+        FakeDriver::getError = getError;
+        FakeDriver::setError = setError;
+        FakeDriver::calls = &seen;
+        serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set};
+        SimUnit sim;
+        QVERIFY(sim.start());
+        connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [&] { seen << "opened"; });
+        connect(m_engine.get(), &ProgrammingEngine::progressed, this, [&](int done) {
+            if (done == 1)
+                seen << "progressed";
+        });
+        connect(m_engine.get(), &ProgrammingEngine::finished, this, [&] { seen << "finished"; });
+        m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
+        const bool finished = m_finished->wait(5000);
+        QTRY_VERIFY(!m_engine->isBusy());   // the port closed after finished()
+        serialDriver() = systemSerialDriver();
+        QVERIFY(finished);
+        QCOMPARE(seen.join(", "), calls);
+        QCOMPARE(FakeDriver::flags, flags);
+        QCOMPARE(outcome().kind, Outcome::Programmed);
+
+        // The system's driver of a pseudo-terminal has no such setting.
+        int master = -1, slave = -1;
+        QCOMPARE(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        QVERIFY(!LowLatency(slave).isRequested());
+        ::close(master);
+        ::close(slave);
     }
 
 private:

@@ -286,6 +286,59 @@ private slots:
         QVERIFY(m_dialogs->shown.isEmpty());
     }
 
+    // The boxes as the user sees them: an open failure keeps its message and
+    // names the device and the reason below it; an identity holding CR, LF,
+    // an escape sequence and a NUL keeps every byte, on screen and for a
+    // screen reader.
+    void realBoxes_data()
+    {
+        QTest::addColumn<QString>("unit");   // the simulator's identifier; none: COM3 leads nowhere
+        QTest::addColumn<QStringList>("box");   // title, text, informative text
+        QTest::newRow("open failure") << QString()
+            << QStringList{"Error Message", "Unable to open the Serial Port, Programming aborted...",
+                           "COM3 -> FOLDER/gone: No such file or directory - is it plugged in? see `kvt ports`"};
+        QTest::newRow("odd identity") << QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"
+            << QStringList{"Device ID", QString::fromUtf8("Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: "
+                           "000000001    Firmware version: 3.12    Manufacturing date: 06/2007"), ""};
+    }
+
+    void realBoxes()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QStringList, box);
+        const QString com3 = m_folders->configFolder() + "/com3";
+        if (unit.isEmpty())
+            QVERIFY(QFile::link(m_folders->configFolder() + "/gone", com3));
+        else
+            QVERIFY(m_sim->start({"--identifier", unit, "--link", com3}));
+        kvt::ui::WidgetDialogs dialogs;
+        m_window = new ProgrammerWindow(dialogs);
+        m_window->show();
+        item(m_window, "Com3")->trigger();
+        QStringList seen;
+        QTimer look;
+        connect(&look, &QTimer::timeout, [&] {
+            auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            seen = QStringList{shown->windowTitle(), shown->text(), shown->informativeText()};
+            for (const char *label : {"qt_msgbox_label", "qt_msgbox_informativelabel"})   // what a screen reader reads
+                if (QLabel *l = shown->findChild<QLabel *>(label); l && !l->text().isEmpty())
+                    seen << accessible(l)->text(QAccessible::Name);
+            shown->accept();
+        });
+        look.start(10);
+        item(m_window, "ReadMenu")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 5000);
+        box.replaceInStrings("FOLDER", m_folders->configFolder());
+        m_window->close();   // while its dialogs are still there
+        QStringList expected = box;
+        expected << box.at(1);   // the labels' accessible names: their whole texts
+        if (!box.at(2).isEmpty())
+            expected << box.at(2);
+        QCOMPARE(seen, expected);
+    }
+
 private:
     ProgrammerWindow *openWindow()
     {

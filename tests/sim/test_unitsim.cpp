@@ -89,6 +89,14 @@ private slots:
         }
         QCOMPARE(replies, QByteArray("\x09QQ\x01\xff"));
         QCOMPARE(unit.memoryLines(), QByteArray("002007000\r\n000010081\r\n"));
+
+        // The next unit of a line: a fresh memory, the number at the end of
+        // the serial number one higher, as wide as it was.
+        unit.nextUnit();
+        QCOMPARE(unit.memoryLines(), QByteArray());
+        for (const auto &[serial, step, next] : {std::tuple{"000000001", 1, "000000002"}, {"SN0000099", 1, "SN0000100"},
+                                                 {"999999999", 1, "000000000"}, {"SERIALNUM", 5, "SERIALNUM"}})
+            QCOMPARE(kvt::sim::Unit::nextSerialNumber(serial, step), QByteArray(next));
     }
 };
 

@@ -1,9 +1,9 @@
 #include "scripteddialogs.h"
 
 void ScriptedDialogs::message(QWidget *, const QString &title, const QString &text,
-                              kvt::ui::MessageIcon icon)
+                              kvt::ui::MessageIcon icon, const QString &detail)
 {
-    shown.append({title, text, icon, false});
+    shown.append({title, text, icon, false, detail});
     if (onMessage)
         onMessage(shown.last());
 }

@@ -16,6 +16,7 @@ public:
         QString text;
         kvt::ui::MessageIcon icon;
         bool yesNo;
+        QString detail = {};
     };
 
     QList<Shown> shown;                           // every message, in order
@@ -26,7 +27,7 @@ public:
     std::function<void(const Shown &)> onMessage;
 
     void message(QWidget *parent, const QString &title, const QString &text,
-                 kvt::ui::MessageIcon icon) override;
+                 kvt::ui::MessageIcon icon, const QString &detail = QString()) override;
     kvt::ui::Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
                               kvt::ui::MessageIcon icon) override;
     std::optional<QString> openFileName(QWidget *parent, const QString &filterText,

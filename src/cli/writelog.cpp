@@ -1,0 +1,99 @@
+#include "writelog.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+
+namespace kvt::cli {
+
+namespace {
+
+// A field as a spreadsheet reads it back: quoted when it holds a comma,
+// a quote or a line break, quotes doubled.
+QByteArray csvField(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r'))
+        bytes = '"' + bytes.replace("\"", "\"\"") + '"';
+    return bytes;
+}
+
+} // namespace
+
+const char *const WriteLog::Header =
+    "time,port,identifier,serial_number,file,sha256,result,bytes_written,seconds\r\n";
+
+bool WriteLog::open(const QString &path, QString *error)
+{
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        *error = m_file.errorString();
+        return false;
+    }
+    if (m_file.size() == 0 && (m_file.write(Header) < 0 || !m_file.flush())) {
+        *error = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool WriteLog::append(const Row &row, QString *error)
+{
+    const QDateTime time = row.time.toOffsetFromUtc(row.time.offsetFromUtc());
+    const QList<QByteArray> fields = {
+        csvField(time.toString(Qt::ISODate)),
+        csvField(row.port),
+        csvField(row.identifier),
+        csvField(row.serialNumber),
+        csvField(row.file),
+        csvField(row.sha256),
+        csvField(row.result),
+        QByteArray::number(row.bytesWritten),
+        QByteArray::number(row.seconds, 'f', 2),
+    };
+    const QByteArray line = fields.join(',') + "\r\n";
+    if (m_file.write(line) != line.size() || !m_file.flush()) {
+        *error = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString WriteLog::result(const programmer::Outcome &outcome)
+{
+    using programmer::Outcome;
+    switch (outcome.kind) {
+    case Outcome::Programmed:
+    case Outcome::EndedSilently:
+        return QStringLiteral("programmed");
+    case Outcome::InvalidFile:
+        return QStringLiteral("invalid file");
+    case Outcome::OpenFailed:
+        return QStringLiteral("port not opened");
+    case Outcome::TimedOut:
+        return QStringLiteral("no response");
+    case Outcome::InvalidReply:
+        return QStringLiteral("invalid response");
+    case Outcome::Identified:
+    case Outcome::Cancelled:
+        break;
+    }
+    return QStringLiteral("interrupted");
+}
+
+QString WriteLog::notIdentified()
+{
+    return QStringLiteral("not identified");
+}
+
+QString fileSha256(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file))
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+} // namespace kvt::cli
