@@ -4,6 +4,7 @@
 
 #include "image/charset.h"
 #include "image/codecs.h"
+#include "image/memoryline.h"
 
 #include <QJsonObject>
 
@@ -102,13 +103,13 @@ double readTemperature(const QString &key, const QJsonValue &value)
 QString readSpeed(const QString &key, const QJsonValue &value)
 {
     if (value.isDouble())
-        return QString::number(readWhole(key, value, 0, 999)).rightJustified(3, QLatin1Char('0'));
+        return image::threeDigits(readWhole(key, value, 0, 999));
     if (!value.isString())
         refuse(key, QStringLiteral("expected a text of three digits, found %1").arg(describe(value)));
     const QString text = value.toString();
     if (text.isEmpty() || text.size() > 3 || !allDigits(text))
         refuse(key, QStringLiteral("%1 is not a speed of 000 to 999 knots").arg(quoted(text)));
-    return text.rightJustified(3, QLatin1Char('0'));
+    return image::threeDigits(text.toInt());
 }
 
 QString readTime(const QString &key, const QJsonValue &value)

@@ -1,5 +1,7 @@
 #include "image/configfile.h"
 
+#include "image/memoryline.h"
+
 #include "image/charset.h"
 #include "image/codecs.h"
 #include "image/encoder.h"
@@ -15,12 +17,6 @@ namespace {
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-// Field of three digits at `pos` of a checked memory line.
-int threeDigits(const QByteArray &line, int pos)
-{
-    return (line[pos] - '0') * 100 + (line[pos + 1] - '0') * 10 + (line[pos + 2] - '0');
 }
 
 // Reads the lines of a configuration file one by one, in file order.
@@ -144,9 +140,7 @@ bool isValidLine(const QByteArray &line)
         return true;
     if (line.startsWith("GPRS:"))
         return line.size() - 5 <= MaxGprsTextLength;
-    if (line.size() != 9 || !std::all_of(line.cbegin(), line.cend(), isDigit))
-        return false;
-    return threeDigits(line, 0) <= 255 && threeDigits(line, 3) <= 255 && threeDigits(line, 6) <= 255;
+    return memoryLineFields(line).has_value();
 }
 
 std::optional<QByteArray> readConfigurationBytes(const QString &path)

@@ -43,21 +43,6 @@ int checkByte(const Document &doc, int firstCheck)
 
 } // namespace
 
-QString memoryLine(int bank, int address, int value)
-{
-    const int fields[3] = {bank, address, value};
-    QString line(9, Qt::Uninitialized);
-    QChar *out = line.data();
-    for (int field : fields) {
-        if (field < 0 || field > 999)   // no memory line; the writer refuses it
-            return QString::asprintf("%03d%03d%03d", bank, address, value);
-        *out++ = QChar(u'0' + field / 100);
-        *out++ = QChar(u'0' + field / 10 % 10);
-        *out++ = QChar(u'0' + field % 10);
-    }
-    return line;
-}
-
 std::array<int, ParameterLineCount> parameterBytes(const Document &doc)
 {
     std::array<int, ParameterLineCount> b{};

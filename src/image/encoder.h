@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/document.h"
+#include "image/memoryline.h"
 
 #include <QString>
 
@@ -41,7 +42,5 @@ QString gprsBankText(const Document &doc);
 // The 37 bank-001 parameter bytes, address 001 first.
 std::array<int, ParameterLineCount> parameterBytes(const Document &doc);
 
-// One memory line "BBBAAAVVV" without its line end.
-QString memoryLine(int bank, int address, int value);
 
 } // namespace kvt::image

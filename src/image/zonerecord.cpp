@@ -1,5 +1,7 @@
 #include "image/zonerecord.h"
 
+#include "image/memoryline.h"
+
 #include "image/charset.h"
 
 namespace kvt::image {
@@ -90,27 +92,8 @@ const ZoneBytes &defaultBytes()
 // when it is missing, no number or no byte.
 int valueAt(QStringView text, int k)
 {
-    const qsizetype pos = 11 * qsizetype(k) + 6;
-    if (pos + 3 > text.size())
-        return -1;
-    int value = 0;
-    for (QChar c : text.sliced(pos, 3)) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        value = value * 10 + (c.unicode() - '0');
-    }
-    return value <= 255 ? value : -1;
-}
-
-void appendThreeDigits(QString &text, int value)
-{
-    if (value < 0 || value > 999) {
-        text += QString::asprintf("%03d", value);
-        return;
-    }
-    text += QChar('0' + value / 100);
-    text += QChar('0' + value / 10 % 10);
-    text += QChar('0' + value % 10);
+    const std::optional<int> value = threeDigitField(text, 11 * qsizetype(k) + 6);
+    return value && *value <= 255 ? *value : -1;
 }
 
 QString charsOf(const ZoneBytes &bytes, int first, int width)
@@ -220,9 +203,7 @@ QString ZoneRecord::toZoneText(int zone) const
     QString text;
     text.reserve(ZoneTextLength);
     for (int k = 0; k < LineCount; ++k) {
-        appendThreeDigits(text, zone);
-        appendThreeDigits(text, FirstZoneAddress + k);
-        appendThreeDigits(text, b[k]);
+        text += memoryLine(zone, FirstZoneAddress + k, b[k]);
         text += QLatin1String("\r\n");
     }
     return text;
@@ -283,7 +264,7 @@ QString storedSpeed(QStringView speedText)
         }
         knots = std::min(knots * 10 + (c.unicode() - '0'), 999);
     }
-    return QString::asprintf("%03d", knots);
+    return threeDigits(knots);
 }
 
 } // namespace kvt::image

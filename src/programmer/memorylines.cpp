@@ -1,6 +1,7 @@
 #include "programmer/memorylines.h"
 
 #include "image/configfile.h"
+#include "image/memoryline.h"
 
 namespace kvt::programmer {
 
@@ -25,9 +26,11 @@ MemoryLines memoryLinesOf(const QByteArray &bytes)
             lines.endsAtGprsLine = true;
             break;
         }
-        lines.requests.append(protocol::writeRequest(quint8(line.mid(0, 3).toInt()),
-                                                     quint8(line.mid(3, 3).toInt()),
-                                                     quint8(line.mid(6, 3).toInt())));
+        const auto fields = image::memoryLineFields(line);
+        if (!fields)   // the line check let no other line through
+            continue;
+        lines.requests.append(protocol::writeRequest(quint8(fields->bank), quint8(fields->address),
+                                                     quint8(fields->value)));
     }
     return lines;
 }

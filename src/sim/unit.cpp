@@ -1,9 +1,9 @@
 #include "sim/unit.h"
 
+#include "image/memoryline.h"
 #include "programmer/identity.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace kvt::sim {
 
@@ -69,13 +69,13 @@ std::optional<Request> Unit::takeRequest(QByteArray &pending)
 
 QByteArray Unit::logLine(const Request &request)
 {
-    char line[32];
+    using image::threeDigits;
+    QString line = threeDigits(request.bank) + QLatin1Char(' ') + threeDigits(request.address);
     if (request.command == programmer::protocol::WriteCommand)
-        std::snprintf(line, sizeof line, "W %03d %03d %03d\n", request.bank, request.address,
-                      request.value);
+        line = QStringLiteral("W ") + line + QLatin1Char(' ') + threeDigits(request.value);
     else
-        std::snprintf(line, sizeof line, "R %03d %03d\n", request.bank, request.address);
-    return line;
+        line = QStringLiteral("R ") + line;
+    return line.toLatin1() + '\n';
 }
 
 QByteArray Unit::answer(const Request &request)
@@ -105,9 +105,7 @@ QByteArray Unit::memoryLines() const
     QByteArray text;
     text.reserve(m_order.size() * 11);
     for (int key : m_order) {
-        char line[32];
-        std::snprintf(line, sizeof line, "%03d%03d%03d\r\n", key / 256, key % 256, m_memory.at(key));
-        text.append(line);
+        text += image::memoryLine(key / 256, key % 256, m_memory.at(key)).toLatin1() + "\r\n";
     }
     return text;
 }
