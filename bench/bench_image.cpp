@@ -35,7 +35,8 @@ Document fullDocument()
         zone.gpsFlags = 31;
         zone.speedLimit = QStringLiteral("%1").arg(n * 7, 3, 10, QLatin1Char('0'));
         zone.topLatitude.digits = QStringLiteral("4612%1").arg(n, 5, 10, QLatin1Char('0'));
-        zone.alertOptions = kvt::image::alertOptionsFor(kvt::image::Area(n % kvt::image::AreaCount), n % 2);
+        zone.alertOptions = kvt::image::alertOptionsFor(kvt::image::Area(n % kvt::image::AreaCount),
+                                                        n % 2);
         doc.zoneTexts[n - 1] = zone.toZoneText(n);
     }
     return doc;
@@ -91,7 +92,9 @@ void loadFromFile(benchmark::State &state)
 
 BENCHMARK(encode)->Name("encodeParameters")->Unit(benchmark::kMicrosecond);
 BENCHMARK(write)->Name("writeConfigurationFile")->Unit(benchmark::kMicrosecond);
-BENCHMARK(checkAndDecode)->Name("checkConfigurationBytes+decodeParameters")->Unit(benchmark::kMicrosecond);
+BENCHMARK(checkAndDecode)
+    ->Name("checkConfigurationBytes+decodeParameters")
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(loadFromFile)->Name("loadConfigurationFile")->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

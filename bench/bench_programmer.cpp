@@ -163,7 +163,8 @@ int main(int argc, char *argv[])
     QByteArray bytes = in.readAll();
     in.close();
     // --requests N keeps the first N memory lines (a shorter paced run).
-    if (const int limit = valueOf(QStringLiteral("--requests"), QStringLiteral("0")).toInt(); limit > 0) {
+    if (const int limit = valueOf(QStringLiteral("--requests"), QStringLiteral("0")).toInt();
+        limit > 0) {
         QList<QByteArray> lines = image::splitLines(bytes);
         QByteArray cut;
         for (int i = 0; i < limit && i < lines.size(); ++i)
@@ -210,10 +211,10 @@ int main(int argc, char *argv[])
                          engine.done, count);
             return 1;
         }
-        std::printf("  bare loop: %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n", bare.wallMs,
-                    bare.cpuMs, 100 * bare.cpuMs / bare.wallMs);
-        std::printf("  engine:    %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n", engine.wallMs,
-                    engine.cpuMs, 100 * engine.cpuMs / engine.wallMs);
+        std::printf("  bare loop: %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n",
+                    bare.wallMs, bare.cpuMs, 100 * bare.cpuMs / bare.wallMs);
+        std::printf("  engine:    %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n",
+                    engine.wallMs, engine.cpuMs, 100 * engine.cpuMs / engine.wallMs);
         std::printf("  engine's wall time against the bare loop's: %+.2f%% (%+.1f us a request)\n",
                     100 * (engine.wallMs / bare.wallMs - 1),
                     (engine.wallMs - bare.wallMs) * 1000 / count);

@@ -52,7 +52,8 @@ static ZoneRecord anyRecord(FuzzedDataProvider &in)
     r.speedLimit = anyText(in);
     r.startTime = anyText(in);
     r.stopTime = anyText(in);
-    for (CoordinateLine *line : {&r.topLatitude, &r.bottomLatitude, &r.leftLongitude, &r.rightLongitude})
+    for (CoordinateLine *line :
+         {&r.topLatitude, &r.bottomLatitude, &r.leftLongitude, &r.rightLongitude})
         *line = {anyText(in), QChar(in.ConsumeIntegral<char16_t>())};
     r.alertOptions = in.ConsumeIntegral<int>();
     return r;

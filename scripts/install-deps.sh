@@ -8,7 +8,7 @@
 #
 # Groups:
 #   build          compiler, CMake, Ninja, Qt 6 (Widgets, SerialPort, Test)
-#   test           tools some tests use: man, bash-completion, the desktop
+#   test           tools some tests use: man, bash-completion, clang-format, the desktop
 #                  entry and AppStream validators (skipped without them)
 #   bench          Google Benchmark, for -DKVT_BENCH=ON
 #   sanitize       clang and its sanitizer runtimes (also for fuzz)
@@ -24,7 +24,7 @@ group_packages()
     case $1 in
         build) echo build-essential cmake ninja-build pkg-config \
                     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev ;;
-        test) echo man-db bash-completion desktop-file-utils appstream ;;
+        test) echo man-db bash-completion desktop-file-utils appstream clang-format ;;
         bench) echo libbenchmark-dev ;;
         sanitize | fuzz) echo clang libclang-rt-14-dev ;;
         screenshots) echo xvfb xauth imagemagick fonts-dejavu-core ;;

@@ -1,8 +1,8 @@
-#include "ui/dialogs.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
 #include "editor/mainwindow.h"
 #include "kvtversion.h"
+#include "ui/dialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,6 +26,6 @@ int main(int argc, char *argv[])
     kvt::app::SingleInstance instance;
     const auto window = kvt::app::startConfigurator(dialogs, instance);
     if (!window)
-        return 0;   // another configurator runs; the user has been told
+        return 0; // another configurator runs; the user has been told
     return app.exec();
 }

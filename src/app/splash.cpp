@@ -136,8 +136,8 @@ QPixmap Splash::picture()
     for (int r = 1; r <= 3; ++r) {
         p.setPen(QPen(QColor(255, 255, 255, 200 - 50 * r), 2));
         const double d = 14.0 * r;
-        p.drawArc(QRectF(pin.x() - 10 - d, pin.y() - 70 - d, 2 * (10 + d), 2 * (10 + d)),
-                  45 * 16, 90 * 16);
+        p.drawArc(QRectF(pin.x() - 10 - d, pin.y() - 70 - d, 2 * (10 + d), 2 * (10 + d)), 45 * 16,
+                  90 * 16);
     }
 
     // A satellite in the corner.

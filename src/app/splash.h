@@ -17,7 +17,7 @@ class Splash : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int TickInterval = 150;   // ms
+    static constexpr int TickInterval = 150; // ms
     static constexpr int Step = 5;
 
     explicit Splash(QWidget *mainWindow, QWidget *parent = nullptr);

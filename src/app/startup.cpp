@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "ui/dialogs.h"
 #include "app/singleinstance.h"
 #include "app/splash.h"
 #include "editor/mainwindow.h"
+#include "ui/dialogs.h"
 
 #include <QPointer>
 
@@ -11,7 +11,8 @@
 
 namespace kvt::app {
 
-std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs, SingleInstance &instance)
+std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs,
+                                                      SingleInstance &instance)
 {
     if (!instance.tryLock() && instance.heldByAnother()) {
         // Said on the terminal too, for a start from a shell or a script.
@@ -23,8 +24,9 @@ std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs, Sing
     if (!instance.isLocked()) {
         // No other instance is known to run: a lock that cannot be made
         // must not keep the user from working.
-        std::fprintf(stderr, "kvt-configurator: cannot create the instance lock %s: %s; "
-                             "starting without it\n",
+        std::fprintf(stderr,
+                     "kvt-configurator: cannot create the instance lock %s: %s; "
+                     "starting without it\n",
                      qUtf8Printable(instance.lockPath()), qUtf8Printable(instance.failureReason()));
     }
     auto window = std::make_unique<editor::MainWindow>(dialogs);

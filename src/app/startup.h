@@ -2,8 +2,12 @@
 
 #include <memory>
 
-namespace kvt::editor { class MainWindow; }
-namespace kvt::ui { class Dialogs; }
+namespace kvt::editor {
+class MainWindow;
+}
+namespace kvt::ui {
+class Dialogs;
+}
 
 namespace kvt::app {
 

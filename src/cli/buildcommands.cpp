@@ -21,14 +21,16 @@ namespace {
 // JSON text does.
 bool looksLikeConfigurationFile(const QByteArray &bytes)
 {
-    return bytes.size() >= 9
-           && std::all_of(bytes.cbegin(), bytes.cbegin() + 9, [](char c) { return c >= '0' && c <= '9'; });
+    return bytes.size() >= 9 && std::all_of(bytes.cbegin(), bytes.cbegin() + 9, [](char c) {
+               return c >= '0' && c <= '9';
+           });
 }
 
 // The file a new document is written as, for `kvt build` without a template.
 std::optional<image::StoredImage> startupImage()
 {
-    const auto bytes = image::configurationFileBytes(image::encodeParameters(image::startupDocument()));
+    const auto bytes = image::configurationFileBytes(
+        image::encodeParameters(image::startupDocument()));
     return bytes ? image::StoredImage::fromBytes(*bytes) : std::nullopt;
 }
 
@@ -41,8 +43,9 @@ int writeEdited(const image::StoredImage &base, const DocumentEdit &edit, const 
     bool bankReplaced = false;
     const auto bytes = base.withDocument(doc, &bankReplaced);
     if (bankReplaced) {
-        warnings << QStringLiteral("bank 065 held another GPRS string than the GPRS boxes composed; "
-                                   "it now holds the string the boxes compose");
+        warnings << QStringLiteral(
+            "bank 065 held another GPRS string than the GPRS boxes composed; "
+            "it now holds the string the boxes compose");
     }
     for (const QString &warning : warnings)
         printWarning(visible(warning));
@@ -74,13 +77,15 @@ int runBuild(const QStringList &args)
         "\"-\" writes to standard output.\n"
         "\n"
         "  --base TEMPLATE   start from the configuration file TEMPLATE\n");
-    if (const auto done = parseArguments(parser, args, {QStringLiteral("JSON"), QStringLiteral("OUT")}, help))
+    if (const auto done = parseArguments(parser, args,
+                                         {QStringLiteral("JSON"), QStringLiteral("OUT")}, help))
         return *done;
     const QString jsonPath = parser.positionalArguments().at(0);
     const QString outPath = parser.positionalArguments().at(1);
     const QString basePath = parser.value(baseOption);
     if (isStandardStream(basePath) && isStandardStream(jsonPath))
-        return usageError(args.value(0), QStringLiteral("TEMPLATE and JSON cannot both be standard input"));
+        return usageError(args.value(0),
+                          QStringLiteral("TEMPLATE and JSON cannot both be standard input"));
 
     const auto base = parser.isSet(baseOption) ? loadImage(basePath) : startupImage();
     if (!base)
@@ -94,14 +99,16 @@ int runBuild(const QStringList &args)
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(*bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError && looksLikeConfigurationFile(*bytes)) {
-        printError(QStringLiteral("%1: a configuration file, not JSON: `kvt show --json %1` prints "
-                                  "its JSON form, and `kvt build --base %1 JSON OUT` starts from it")
-                       .arg(jsonPath));
+        printError(
+            QStringLiteral("%1: a configuration file, not JSON: `kvt show --json %1` prints "
+                           "its JSON form, and `kvt build --base %1 JSON OUT` starts from it")
+                .arg(jsonPath));
         return ExitFailure;
     }
     if (parseError.error != QJsonParseError::NoError) {
-        printError(QStringLiteral("%1: not valid JSON at offset %2: %3")
-                       .arg(jsonPath, QString::number(parseError.offset), parseError.errorString()));
+        printError(
+            QStringLiteral("%1: not valid JSON at offset %2: %3")
+                .arg(jsonPath, QString::number(parseError.offset), parseError.errorString()));
         return ExitFailure;
     }
     if (!json.isObject()) {
@@ -134,13 +141,16 @@ int runSet(const QStringList &args)
         "with a message naming the key, and then nothing is written. OUT may be\n"
         "IN (it is replaced whole or not at all); IN \"-\" reads standard input,\n"
         "OUT \"-\" writes to standard output.\n");
-    const QStringList names = {QStringLiteral("IN"), QStringLiteral("OUT"), QStringLiteral("KEY=VALUE")};
+    const QStringList names = {QStringLiteral("IN"), QStringLiteral("OUT"),
+                               QStringLiteral("KEY=VALUE")};
     if (const auto done = parseArguments(parser, args, names, help, true))
         return *done;
     const QStringList settings = parser.positionalArguments().mid(2);
     for (const QString &setting : settings) {
         if (setting.indexOf(QLatin1Char('=')) <= 0)
-            return usageError(args.value(0), QStringLiteral("expected KEY=VALUE, found '%1'").arg(visible(setting)));
+            return usageError(
+                args.value(0),
+                QStringLiteral("expected KEY=VALUE, found '%1'").arg(visible(setting)));
     }
     const auto base = loadImage(parser.positionalArguments().at(0));
     if (!base)

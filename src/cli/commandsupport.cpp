@@ -16,8 +16,9 @@ namespace {
 std::optional<QByteArray> readBounded(const QString &path, QString *error)
 {
     QFile file;
-    const bool opened = isStandardStream(path) ? file.open(stdin, QIODevice::ReadOnly)
-                                               : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    const bool opened = isStandardStream(path)
+        ? file.open(stdin, QIODevice::ReadOnly)
+        : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened) {
         *error = file.errorString();
         return std::nullopt;
@@ -50,9 +51,12 @@ std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList 
         return printResult(help) ? ExitSuccess : ExitFailure;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() < positionalNames.size())
-        return usageError(command, QStringLiteral("missing %1").arg(positionalNames[positional.size()]));
+        return usageError(command,
+                          QStringLiteral("missing %1").arg(positionalNames[positional.size()]));
     if (!repeatLast && positional.size() > positionalNames.size())
-        return usageError(command, QStringLiteral("unexpected argument '%1'").arg(positional[positionalNames.size()]));
+        return usageError(
+            command,
+            QStringLiteral("unexpected argument '%1'").arg(positional[positionalNames.size()]));
     return std::nullopt;
 }
 

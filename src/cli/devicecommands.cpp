@@ -86,7 +86,7 @@ PortChoice choosePort(const QString &port)
 }
 
 struct Parsed {
-    std::optional<int> exitStatus;   // set when done (help, usage error)
+    std::optional<int> exitStatus; // set when done (help, usage error)
     QString port;
     QStringList positional;
     QString log;

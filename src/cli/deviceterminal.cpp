@@ -44,18 +44,16 @@ int report(const Outcome &outcome, bool reading, int signal)
         return printResult(outcome.text + QLatin1Char('\n')) ? ExitSuccess : ExitFailure;
     case Outcome::EndedSilently:
         // The file had no GPRS line: every memory line went out, no summary.
-        return printResult(programmer::messages::progress(outcome.bytesProgrammed,
-                                                          outcome.memoryLineCount)
-                           + QLatin1Char('\n'))
+        return printResult(
+                   programmer::messages::progress(outcome.bytesProgrammed, outcome.memoryLineCount)
+                   + QLatin1Char('\n'))
             ? ExitSuccess
             : ExitFailure;
     case Outcome::Cancelled:
         printLine(stderr, outcomeText(outcome, reading));
         // As a shell reports a command ended by the signal.
         return signal != 0 ? 128 + signal : ExitFailure;
-    default:
-        printLine(stderr, outcomeText(outcome, reading));
-        return ExitFailure;
+    default: printLine(stderr, outcomeText(outcome, reading)); return ExitFailure;
     }
 }
 

@@ -43,7 +43,8 @@ int runDiff(const QStringList &args)
         "  --json   print {\"differences\": [...]} instead, each difference an\n"
         "           object with \"line\", \"key\" (for `kvt set`; null for stored\n"
         "           lines), \"label\", \"a\" and \"b\" (null for a missing line)\n");
-    const auto done = parseArguments(parser, args, {QStringLiteral("A"), QStringLiteral("B")}, help);
+    const auto done = parseArguments(parser, args, {QStringLiteral("A"), QStringLiteral("B")},
+                                     help);
     if (done)
         return *done == ExitSuccess ? Same : Trouble;
     const QStringList paths = parser.positionalArguments();

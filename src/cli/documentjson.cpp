@@ -19,12 +19,12 @@ using image::ZoneRecord;
 
 // Keys of the top-level object, in the order they are written.
 const QStringList DocumentKeys = {
-    QStringLiteral("SimPin"), QStringLiteral("IsdnRecall"),
-    QStringLiteral("TempHighAlert"), QStringLiteral("TempLowAlert"),
+    QStringLiteral("SimPin"),          QStringLiteral("IsdnRecall"),
+    QStringLiteral("TempHighAlert"),   QStringLiteral("TempLowAlert"),
     QStringLiteral("TrackingCounter"), QStringLiteral("SmsCatchAlertTimer"),
     QStringLiteral("RtcIntervalUnit"), QStringLiteral("RtcIntervalCounter"),
-    QStringLiteral("Checks"), QStringLiteral("Gprs"), QStringLiteral("GprsFormat"),
-    QStringLiteral("Zones"),
+    QStringLiteral("Checks"),          QStringLiteral("Gprs"),
+    QStringLiteral("GprsFormat"),      QStringLiteral("Zones"),
 };
 const QString ChecksKey = QStringLiteral("Checks");
 const QString GprsKey = QStringLiteral("Gprs");
@@ -33,10 +33,10 @@ const QString ZonesKey = QStringLiteral("Zones");
 
 // The zone fields that hold a value of their own, in stored order.
 constexpr int ZoneValueFields[] = {
-    image::CellIdFlagsField, image::CellIdField, image::GpsFlagsField, image::SpeedLimitField,
-    image::StartTimeField, image::StopTimeField, image::TopLatitudeField,
-    image::BottomLatitudeField, image::LeftLongitudeField, image::RightLongitudeField,
-    image::AlertOptionsField,
+    image::CellIdFlagsField,    image::CellIdField,         image::GpsFlagsField,
+    image::SpeedLimitField,     image::StartTimeField,      image::StopTimeField,
+    image::TopLatitudeField,    image::BottomLatitudeField, image::LeftLongitudeField,
+    image::RightLongitudeField, image::AlertOptionsField,
 };
 
 int zoneFieldIndex(const QString &name)
@@ -73,10 +73,16 @@ image::Boundary boundaryOf(int field)
 bool takesNumber(const QString &name)
 {
     static const QStringList names = {
-        QStringLiteral("TempHighAlert"), QStringLiteral("TempLowAlert"),
-        QStringLiteral("TrackingCounter"), QStringLiteral("SmsCatchAlertTimer"),
-        QStringLiteral("RtcIntervalUnit"), QStringLiteral("RtcIntervalCounter"), ChecksKey,
-        QStringLiteral("CellIdFlags"), QStringLiteral("GpsFlags"), QStringLiteral("AlertOptions"),
+        QStringLiteral("TempHighAlert"),
+        QStringLiteral("TempLowAlert"),
+        QStringLiteral("TrackingCounter"),
+        QStringLiteral("SmsCatchAlertTimer"),
+        QStringLiteral("RtcIntervalUnit"),
+        QStringLiteral("RtcIntervalCounter"),
+        ChecksKey,
+        QStringLiteral("CellIdFlags"),
+        QStringLiteral("GpsFlags"),
+        QStringLiteral("AlertOptions"),
     };
     return names.contains(name);
 }
@@ -99,7 +105,10 @@ int ordinal(const QString &part, int count)
 
 QString zoneKey(int zone, int field)
 {
-    return QStringLiteral("%1.%2.%3").arg(ZonesKey).arg(zone).arg(QLatin1String(image::ZoneFields[field].name));
+    return QStringLiteral("%1.%2.%3")
+        .arg(ZonesKey)
+        .arg(zone)
+        .arg(QLatin1String(image::ZoneFields[field].name));
 }
 
 QString jsonText(const QJsonValue &value)
@@ -181,7 +190,7 @@ void DocumentEdit::setValue(const QString &key, const QJsonValue &value)
         if (key != QLatin1String(box.key))
             continue;
         m_doc.*box.value = box.form == image::temperatureText ? readTemperature(key, value)
-                                                               : readWhole(key, value, 0, 255);
+                                                              : readWhole(key, value, 0, 255);
         return;
     }
     refuse(key, QStringLiteral("unknown key"));
@@ -189,7 +198,8 @@ void DocumentEdit::setValue(const QString &key, const QJsonValue &value)
 
 void DocumentEdit::setCheck(int number, const QJsonValue &value)
 {
-    m_doc.check(number) = readWhole(QStringLiteral("%1.%2").arg(ChecksKey).arg(number), value, 0, 1);
+    m_doc.check(number) = readWhole(QStringLiteral("%1.%2").arg(ChecksKey).arg(number), value, 0,
+                                    1);
 }
 
 void DocumentEdit::setGprs(int index, const QJsonValue &value)
@@ -224,7 +234,8 @@ void DocumentEdit::setZoneField(int zone, int field, const QJsonValue &value)
     case image::StopTimeField: record->stopTime = readTime(key, value); break;
     case image::AlertOptionsField: record->alertOptions = readWhole(key, value, 0, 255); break;
     default:
-        image::boundaryLine(*record, boundaryOf(field)) = readCoordinate(key, value, boundaryOf(field));
+        image::boundaryLine(*record, boundaryOf(field)) = readCoordinate(key, value,
+                                                                         boundaryOf(field));
         break;
     }
     m_zoneFieldsGiven.append({zone, field});
@@ -239,7 +250,8 @@ std::optional<QString> DocumentEdit::applyJson(const QJsonObject &object)
             if (it == object.end() || key == GprsFormatKey)
                 continue;
             if (key == ChecksKey) {
-                const QJsonArray array = fixedArray(key, *it, image::CheckCount, QStringLiteral("numbers 0 or 1"));
+                const QJsonArray array = fixedArray(key, *it, image::CheckCount,
+                                                    QStringLiteral("numbers 0 or 1"));
                 for (int i = 0; i < image::CheckCount; ++i)
                     setCheck(i + 1, array[i]);
             } else if (key == GprsKey) {
@@ -251,7 +263,8 @@ std::optional<QString> DocumentEdit::applyJson(const QJsonObject &object)
                         setGprs(i, gprs.value(names[i]));
                 }
             } else if (key == ZonesKey) {
-                const QJsonArray zones = fixedArray(key, *it, image::ZoneCount, QStringLiteral("zones"));
+                const QJsonArray zones = fixedArray(key, *it, image::ZoneCount,
+                                                    QStringLiteral("zones"));
                 for (int zone = 1; zone <= image::ZoneCount; ++zone) {
                     const QString where = QStringLiteral("%1.%2").arg(ZonesKey).arg(zone);
                     const QJsonObject fields = objectValue(where, zones[zone - 1]);
@@ -286,7 +299,7 @@ void DocumentEdit::setting(const QString &key, const QString &value)
 {
     const QStringList parts = key.split(QLatin1Char('.'));
     const QString &head = parts.first();
-    QString named = key;   // the key as the messages write it
+    QString named = key; // the key as the messages write it
     const auto once = [this, &named] {
         if (m_settingsGiven.contains(named))
             refuse(named, QStringLiteral("given twice"));
@@ -295,28 +308,35 @@ void DocumentEdit::setting(const QString &key, const QString &value)
     if (head == ChecksKey) {
         const int number = parts.size() == 2 ? ordinal(parts[1], image::CheckCount) : 0;
         if (!number)
-            refuse(key, QStringLiteral("name one check box, Checks.1 to Checks.%1").arg(image::CheckCount));
+            refuse(
+                key,
+                QStringLiteral("name one check box, Checks.1 to Checks.%1").arg(image::CheckCount));
         named = QStringLiteral("%1.%2").arg(ChecksKey).arg(number);
         once();
         setCheck(number, settingValue(ChecksKey, value));
     } else if (head == GprsKey) {
         const int index = parts.size() == 2 ? int(gprsNames().indexOf(parts[1])) : -1;
         if (index < 0)
-            refuse(key, QStringLiteral("name one GPRS box: Gprs.") + gprsNames().join(QStringLiteral(", Gprs.")));
+            refuse(key,
+                   QStringLiteral("name one GPRS box: Gprs.")
+                       + gprsNames().join(QStringLiteral(", Gprs.")));
         once();
         setGprs(index, settingValue(parts[1], value));
     } else if (head == ZonesKey) {
         const int zone = parts.size() == 3 ? ordinal(parts[1], image::ZoneCount) : 0;
         const int field = parts.size() == 3 ? zoneFieldIndex(parts[2]) : -1;
         if (!zone || field < 0) {
-            refuse(key, QStringLiteral("name a zone from 1 to %1 and one of its fields: %2")
-                            .arg(image::ZoneCount).arg(zoneFieldNames().join(QStringLiteral(", "))));
+            refuse(key,
+                   QStringLiteral("name a zone from 1 to %1 and one of its fields: %2")
+                       .arg(image::ZoneCount)
+                       .arg(zoneFieldNames().join(QStringLiteral(", "))));
         }
         named = zoneKey(zone, field);
         once();
         setZoneField(zone, field, settingValue(parts[2], value));
     } else if (head == GprsFormatKey && parts.size() == 1) {
-        refuse(key, QStringLiteral("the unit's GPRS string is composed from the Gprs boxes; set those"));
+        refuse(key,
+               QStringLiteral("the unit's GPRS string is composed from the Gprs boxes; set those"));
     } else {
         if (parts.size() != 1)
             refuse(key, QStringLiteral("unknown key"));
@@ -341,7 +361,9 @@ Document DocumentEdit::result(QStringList *warnings) const
         doc.zoneTexts[zone - 1] = record->patchedZoneText(stored, zone, &whole);
         if (whole) {
             warn(QStringLiteral("%1.%2: its lines do not stand where the zone editor reads them; "
-                                "the whole zone is written anew").arg(ZonesKey).arg(zone));
+                                "the whole zone is written anew")
+                     .arg(ZonesKey)
+                     .arg(zone));
         }
         const ZoneRecord written = ZoneRecord::fromZoneText(doc.zoneTexts[zone - 1]);
         for (const auto &[z, f] : m_zoneFieldsGiven) {
@@ -354,11 +376,13 @@ Document DocumentEdit::result(QStringList *warnings) const
 
     const auto dropsX = [&](const QString &text, const QString &before, const char *key) {
         if (text != before && text.contains(QLatin1Char('X')))
-            warn(QStringLiteral("%1: every \"X\" is dropped when the file is loaded").arg(QLatin1String(key)));
+            warn(QStringLiteral("%1: every \"X\" is dropped when the file is loaded")
+                     .arg(QLatin1String(key)));
     };
     dropsX(doc.simPin, m_base.simPin, "SimPin");
     dropsX(doc.isdnRecall, m_base.isdnRecall, "IsdnRecall");
-    if (doc.isdnRecall != m_base.isdnRecall && doc.isdnRecall.size() > image::TextBoxes[1].maxLength) {
+    if (doc.isdnRecall != m_base.isdnRecall
+        && doc.isdnRecall.size() > image::TextBoxes[1].maxLength) {
         warn(QStringLiteral("IsdnRecall: only the first %1 characters are stored")
                  .arg(image::TextBoxes[1].maxLength));
     }
@@ -366,7 +390,9 @@ Document DocumentEdit::result(QStringList *warnings) const
     if (doc.gprs != m_base.gprs && length > image::GprsStringLimit) {
         warn(QStringLiteral("the GPRS string has %1 characters; the unit takes at most %2 and "
                             "only the first %3 are stored")
-                 .arg(length).arg(image::GprsStringLimit).arg(image::GprsFormatMax));
+                 .arg(length)
+                 .arg(image::GprsStringLimit)
+                 .arg(image::GprsFormatMax));
     }
     return doc;
 }

@@ -32,8 +32,7 @@ QJsonValue zoneFieldToJson(const image::ZoneRecord &zone, int f);
 // editor's rules, line by line: the lines of the fields left alone stay as
 // the base document holds them. A value equal to the base's is no change,
 // so a zone read from a hand-edited file may be given back as it is.
-class DocumentEdit
-{
+class DocumentEdit {
 public:
     explicit DocumentEdit(const image::Document &base);
 
@@ -59,7 +58,7 @@ private:
     image::Document m_base;
     image::Document m_doc;
     std::array<std::optional<image::ZoneRecord>, image::ZoneCount> m_zones;
-    QList<std::pair<int, int>> m_zoneFieldsGiven;   // zone, field
+    QList<std::pair<int, int>> m_zoneFieldsGiven; // zone, field
     QSet<QString> m_settingsGiven;
 };
 

@@ -21,8 +21,11 @@ void warnAboutGprsString(const QString &path, const image::StoredImage &image)
 {
     const qsizetype length = image::composedGprsLength(image.document().gprs);
     if (length > image::GprsStringLimit) {
-        printWarning(QStringLiteral("%1: the GPRS string has %2 characters; the unit takes at most %3")
-                         .arg(path).arg(length).arg(image::GprsStringLimit));
+        printWarning(
+            QStringLiteral("%1: the GPRS string has %2 characters; the unit takes at most %3")
+                .arg(path)
+                .arg(length)
+                .arg(image::GprsStringLimit));
     }
     if (!image.gprsBankAgrees()) {
         printWarning(QStringLiteral("%1: bank 065 holds another GPRS string than the GPRS boxes "
@@ -45,8 +48,10 @@ int runNew(const QStringList &args)
         "standard output.\n");
     if (const auto done = parseArguments(parser, args, {QStringLiteral("FILE")}, help))
         return *done;
-    const auto bytes = image::configurationFileBytes(image::encodeParameters(image::startupDocument()));
-    return bytes && writeImage(*bytes, parser.positionalArguments().at(0)) ? ExitSuccess : ExitFailure;
+    const auto bytes = image::configurationFileBytes(
+        image::encodeParameters(image::startupDocument()));
+    return bytes && writeImage(*bytes, parser.positionalArguments().at(0)) ? ExitSuccess
+                                                                           : ExitFailure;
 }
 
 int runCheck(const QStringList &args)

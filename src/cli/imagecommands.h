@@ -9,8 +9,8 @@ namespace kvt::cli {
 int runNew(const QStringList &args);
 int runCheck(const QStringList &args);
 int runShow(const QStringList &args);
-int runBuild(const QStringList &args);    // buildcommands.cpp
-int runSet(const QStringList &args);      // buildcommands.cpp
-int runDiff(const QStringList &args);     // diffcommand.cpp
+int runBuild(const QStringList &args); // buildcommands.cpp
+int runSet(const QStringList &args);   // buildcommands.cpp
+int runDiff(const QStringList &args);  // diffcommand.cpp
 
 } // namespace kvt::cli

@@ -31,17 +31,18 @@ QString onOff(bool on)
 QString checkLabel(const QString &frame, const char *caption, const QString &box)
 {
     const QString text = frame + QStringLiteral(" \"") + QLatin1String(caption) + QLatin1Char('"');
-    return qstrcmp(caption, "Reserved") == 0 ? text + QStringLiteral(" (") + box + QLatin1Char(')') : text;
+    return qstrcmp(caption, "Reserved") == 0 ? text + QStringLiteral(" (") + box + QLatin1Char(')')
+                                             : text;
 }
 
-class Comparison
-{
+class Comparison {
 public:
     Comparison(const StoredImage &a, const StoredImage &b) : m_a(a), m_b(b) {}
 
     // Lines that hold values: the values that differ or, when none does,
     // the lines that differ, each named `name`. True when a value differs.
-    bool group(StoredImage::Span a, StoredImage::Span b, const QList<Item> &items, const QString &name)
+    bool group(StoredImage::Span a, StoredImage::Span b, const QList<Item> &items,
+               const QString &name)
     {
         bool valueDiffers = false;
         for (const Item &item : items) {
@@ -66,7 +67,8 @@ public:
             const auto text = [](const std::optional<QByteArray> &line) {
                 return line ? std::optional(image::fromWindows1252(*line)) : std::nullopt;
             };
-            m_result.append({(lineA ? a.first : b.first) + k + 1, QString(), name, text(lineA), text(lineB)});
+            m_result.append(
+                {(lineA ? a.first : b.first) + k + 1, QString(), name, text(lineA), text(lineB)});
         }
     }
 
@@ -105,8 +107,9 @@ QList<Item> parameterItems(int index, const Document &a, const Document &b, QStr
     *name = QStringLiteral("Check%1 to Check%2").arg(first).arg(first + 7);
     QList<Item> items;
     for (int n = first; n < first + 8; ++n) {
-        const QString label = checkLabel(log ? QStringLiteral("LOG memory") : QStringLiteral("Register"),
-                                         image::CheckCaptions[n - 1], QStringLiteral("Check%1").arg(n));
+        const QString label = checkLabel(
+            log ? QStringLiteral("LOG memory") : QStringLiteral("Register"),
+            image::CheckCaptions[n - 1], QStringLiteral("Check%1").arg(n));
         items.append({QStringLiteral("Checks.%1").arg(n), label, onOff(a.check(n) == image::Ticked),
                       onOff(b.check(n) == image::Ticked)});
     }
@@ -117,15 +120,17 @@ QList<Item> parameterItems(int index, const Document &a, const Document &b, QStr
 QList<Item> zoneItems(int zone, int field, const ZoneRecord &a, const ZoneRecord &b)
 {
     const QString prefix = QStringLiteral("Zone %1 ").arg(zone, 2, 10, QLatin1Char('0'));
-    const QString key = QStringLiteral("Zones.%1.%2").arg(zone).arg(QLatin1String(image::ZoneFields[field].name));
+    const QString key =
+        QStringLiteral("Zones.%1.%2").arg(zone).arg(QLatin1String(image::ZoneFields[field].name));
     const auto item = [&](const char *label, const QString &textA, const QString &textB) {
         return Item{key, prefix + QLatin1String(label), textA, textB};
     };
     const auto flags = [&](int first) {
         QList<Item> items;
         for (int f = first; f < first + 8; ++f) {
-            const QString label = checkLabel(prefix.chopped(1), image::ZoneFlagCaptions[f],
-                                             QStringLiteral("Check%1").arg(f + 1, 2, 10, QLatin1Char('0')));
+            const QString label = checkLabel(
+                prefix.chopped(1), image::ZoneFlagCaptions[f],
+                QStringLiteral("Check%1").arg(f + 1, 2, 10, QLatin1Char('0')));
             items.append({key, label, onOff(image::flag(a, f)), onOff(image::flag(b, f))});
         }
         return items;
@@ -137,11 +142,14 @@ QList<Item> zoneItems(int zone, int field, const ZoneRecord &a, const ZoneRecord
     case image::CellIdFlagsField: return flags(0);
     case image::GpsFlagsField: return flags(8);
     case image::CellIdField: return {item(image::CellIdLabel, a.cellId, b.cellId)};
-    case image::SpeedLimitField: return {item(image::SpeedLimitLabel, image::speedText(a), image::speedText(b))};
+    case image::SpeedLimitField:
+        return {item(image::SpeedLimitLabel, image::speedText(a), image::speedText(b))};
     case image::StartTimeField:
-        return {item(image::StartTimeLabel, timeText(a, image::Clock::Start), timeText(b, image::Clock::Start))};
+        return {item(image::StartTimeLabel, timeText(a, image::Clock::Start),
+                     timeText(b, image::Clock::Start))};
     case image::StopTimeField:
-        return {item(image::StopTimeLabel, timeText(a, image::Clock::Stop), timeText(b, image::Clock::Stop))};
+        return {item(image::StopTimeLabel, timeText(a, image::Clock::Stop),
+                     timeText(b, image::Clock::Stop))};
     case image::AlertOptionsField:
         return {item(image::AreaFrameTitle, image::areaCaption(image::shownArea(a)),
                      image::areaCaption(image::shownArea(b))),
@@ -176,7 +184,8 @@ void compareZone(Comparison &comparison, int zone, const StoredImage &a, const S
         const image::ZoneField &field = image::ZoneFields[f];
         const StoredImage::Span lines{first + field.firstLine, field.lineCount};
         const bool differs = comparison.group(lines, lines, zoneItems(zone, f, recordA, recordB),
-                                              QStringLiteral("Zone %1 %2").arg(zone, 2, 10, QLatin1Char('0'))
+                                              QStringLiteral("Zone %1 %2")
+                                                  .arg(zone, 2, 10, QLatin1Char('0'))
                                                   .arg(QLatin1String(field.name)));
         alertDiffers = alertDiffers || (f == image::AlertOptionsField && differs);
     }
@@ -196,7 +205,8 @@ QList<Difference> imageDifferences(const StoredImage &a, const StoredImage &b)
         const image::ParameterField &field = image::ParameterFields[i];
         QString name;
         const QList<Item> items = parameterItems(i, docA, docB, &name);
-        comparison.group({field.firstLine, field.lineCount}, {field.firstLine, field.lineCount}, items, name);
+        comparison.group({field.firstLine, field.lineCount}, {field.firstLine, field.lineCount},
+                         items, name);
     }
 
     for (int zone = 1; zone <= image::ZoneCount; ++zone) {
@@ -211,7 +221,8 @@ QList<Difference> imageDifferences(const StoredImage &a, const StoredImage &b)
         const QString stringA = a.storedGprsString();
         const QString stringB = b.storedGprsString();
         if (stringA != stringB)
-            comparison.add({bankA.first + 1, QString(), QStringLiteral("bank 065 GPRS string"), stringA, stringB});
+            comparison.add({bankA.first + 1, QString(), QStringLiteral("bank 065 GPRS string"),
+                            stringA, stringB});
         else
             comparison.lines(bankA, bankB, QStringLiteral("bank 065"));
     }
@@ -222,7 +233,8 @@ QList<Difference> imageDifferences(const StoredImage &a, const StoredImage &b)
         const auto field = image::GprsField(i);
         const QString label = QStringLiteral("GPRS ") + image::gprsFieldLabel(field);
         comparison.group({gprsA.first + i, 1}, {gprsB.first + i, 1},
-                         {{QStringLiteral("Gprs.") + image::gprsFieldName(field), label, docA.gprs[i], docB.gprs[i]}},
+                         {{QStringLiteral("Gprs.") + image::gprsFieldName(field), label,
+                           docA.gprs[i], docB.gprs[i]}},
                          label);
     }
     comparison.lines(a.span(StoredImage::Tail), b.span(StoredImage::Tail),
@@ -250,7 +262,8 @@ QJsonObject differenceToJson(const Difference &difference)
     };
     return QJsonObject{
         {QStringLiteral("line"), difference.line},
-        {QStringLiteral("key"), difference.storedOnly() ? QJsonValue(QJsonValue::Null) : QJsonValue(difference.key)},
+        {QStringLiteral("key"),
+         difference.storedOnly() ? QJsonValue(QJsonValue::Null) : QJsonValue(difference.key)},
         {QStringLiteral("label"), difference.label},
         {QStringLiteral("a"), value(difference.a)},
         {QStringLiteral("b"), value(difference.b)},

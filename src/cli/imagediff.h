@@ -12,11 +12,11 @@ namespace kvt::cli {
 
 // One difference between two configuration files.
 struct Difference {
-    qsizetype line = 0;           // 1-based, in A (in B where A has no such line)
-    QString key;                  // the `kvt set` key of a document value; empty for stored bytes
-    QString label;                // what differs, in the windows' words
-    std::optional<QString> a;     // as the windows show it, or the stored line;
-    std::optional<QString> b;     // nothing where a file has no such line
+    qsizetype line = 0;       // 1-based, in A (in B where A has no such line)
+    QString key;              // the `kvt set` key of a document value; empty for stored bytes
+    QString label;            // what differs, in the windows' words
+    std::optional<QString> a; // as the windows show it, or the stored line;
+    std::optional<QString> b; // nothing where a file has no such line
 
     bool storedOnly() const { return key.isEmpty(); }
 };

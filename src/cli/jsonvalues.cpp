@@ -27,10 +27,11 @@ void requireEncodable(const QString &key, QStringView text)
         if (image::charCode(text[i]) >= 0)
             continue;
         const bool pair = text[i].isHighSurrogate() && i + 1 < text.size()
-                          && text[i + 1].isLowSurrogate();
-        refuse(key, QStringLiteral("\"%1\" has no code in the Windows-1252 character set "
-                                   "and cannot be stored")
-                        .arg(visible(text.mid(i, pair ? 2 : 1).toString())));
+            && text[i + 1].isLowSurrogate();
+        refuse(key,
+               QStringLiteral("\"%1\" has no code in the Windows-1252 character set "
+                              "and cannot be stored")
+                   .arg(visible(text.mid(i, pair ? 2 : 1).toString())));
     }
     refuse(key, QStringLiteral("the text cannot be stored in the Windows-1252 character set"));
 }
@@ -53,7 +54,8 @@ QString describe(const QJsonValue &value)
     switch (value.type()) {
     case QJsonValue::Null: return QStringLiteral("null");
     case QJsonValue::Bool: return QStringLiteral("a true/false value");
-    case QJsonValue::Double: return QStringLiteral("the number %1").arg(image::formatNumber(value.toDouble()));
+    case QJsonValue::Double:
+        return QStringLiteral("the number %1").arg(image::formatNumber(value.toDouble()));
     case QJsonValue::String: return QStringLiteral("the text ") + quoted(value.toString());
     case QJsonValue::Array: return QStringLiteral("an array");
     case QJsonValue::Object: return QStringLiteral("an object");
@@ -77,8 +79,11 @@ int readWhole(const QString &key, const QJsonValue &value, int min, int max)
         refuse(key, QStringLiteral("expected a number, found %1").arg(describe(value)));
     const double number = value.toDouble();
     if (number != std::floor(number) || number < min || number > max) {
-        refuse(key, QStringLiteral("%1 is not a whole number from %2 to %3")
-                        .arg(image::formatNumber(number)).arg(min).arg(max));
+        refuse(key,
+               QStringLiteral("%1 is not a whole number from %2 to %3")
+                   .arg(image::formatNumber(number))
+                   .arg(min)
+                   .arg(max));
     }
     return int(number);
 }
@@ -92,10 +97,11 @@ double readTemperature(const QString &key, const QJsonValue &value)
     const double celsius = value.toDouble();
     if (!(celsius > -4096 && celsius < 4096)
         || image::wordToTemperature(image::temperatureToWord(celsius)) != celsius) {
-        refuse(key, QStringLiteral("%1 cannot be stored: a threshold is a multiple of 0.0625 "
-                                   "from -3968 to 127.9375 (the configurator steps from -55 "
-                                   "to 125 by 0.5)")
-                        .arg(image::formatNumber(celsius)));
+        refuse(key,
+               QStringLiteral("%1 cannot be stored: a threshold is a multiple of 0.0625 "
+                              "from -3968 to 127.9375 (the configurator steps from -55 "
+                              "to 125 by 0.5)")
+                   .arg(image::formatNumber(celsius)));
     }
     return celsius;
 }
@@ -105,7 +111,8 @@ QString readSpeed(const QString &key, const QJsonValue &value)
     if (value.isDouble())
         return image::threeDigits(readWhole(key, value, 0, 999));
     if (!value.isString())
-        refuse(key, QStringLiteral("expected a text of three digits, found %1").arg(describe(value)));
+        refuse(key,
+               QStringLiteral("expected a text of three digits, found %1").arg(describe(value)));
     const QString text = value.toString();
     if (text.isEmpty() || text.size() > 3 || !allDigits(text))
         refuse(key, QStringLiteral("%1 is not a speed of 000 to 999 knots").arg(quoted(text)));
@@ -119,7 +126,8 @@ QString readTime(const QString &key, const QJsonValue &value)
     const QString text = value.toString();
     if (text.size() != 4 || !allDigits(text) || QStringView(text).left(2).toInt() > 23
         || QStringView(text).mid(2).toInt() > 59) {
-        refuse(key, QStringLiteral("%1 is not a time of day HHMM from 0000 to 2359").arg(quoted(text)));
+        refuse(key,
+               QStringLiteral("%1 is not a time of day HHMM from 0000 to 2359").arg(quoted(text)));
     }
     return text;
 }
@@ -146,11 +154,14 @@ image::CoordinateLine readCoordinate(const QString &key, const QJsonValue &value
 QJsonArray fixedArray(const QString &key, const QJsonValue &value, int count, const QString &items)
 {
     if (!value.isArray())
-        refuse(key, QStringLiteral("expected an array of %1 %2, found %3")
-                        .arg(count).arg(items, describe(value)));
+        refuse(key,
+               QStringLiteral("expected an array of %1 %2, found %3")
+                   .arg(count)
+                   .arg(items, describe(value)));
     const QJsonArray array = value.toArray();
     if (array.size() != count)
-        refuse(key, QStringLiteral("expected %1 %2, found %3").arg(count).arg(items).arg(array.size()));
+        refuse(key,
+               QStringLiteral("expected %1 %2, found %3").arg(count).arg(items).arg(array.size()));
     return array;
 }
 

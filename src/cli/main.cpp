@@ -23,10 +23,12 @@ constexpr Command Commands[] = {
     {"new", "FILE", "write the document the configurator holds right after start-up", runNew},
     {"check", "FILE...", "exit 0 when the configurator would load every FILE, else 1", runCheck},
     {"show", "[--json] FILE", "print the document of FILE (as JSON with --json)", runShow},
-    {"build", "[--base TEMPLATE] JSON OUT", "write the configuration file that a JSON object describes", runBuild},
+    {"build", "[--base TEMPLATE] JSON OUT",
+     "write the configuration file that a JSON object describes", runBuild},
     {"set", "IN OUT KEY=VALUE...", "write IN with the named values changed", runSet},
     {"diff", "[--json] A B", "print the differences of two files in the windows' words", runDiff},
-    {"write", "[--port PORT] FILE", "write a configuration file into a unit over a serial port", runWrite},
+    {"write", "[--port PORT] FILE", "write a configuration file into a unit over a serial port",
+     runWrite},
     {"read-id", "[--port PORT]", "read a unit's identity over a serial port", runReadId},
     {"ports", "[--json]", "list the serial ports and the COM names that point at them", runPorts},
 };
@@ -45,8 +47,10 @@ QString mainHelp()
         const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.name),
                                                          QLatin1String(command.synopsis));
         // A long synopsis stands on a line of its own.
-        const QString gap = head.size() < 26 ? QString(26 - head.size(), u' ') : QStringLiteral("\n") + QString(28, u' ');
-        text += QStringLiteral("  ") + head + gap + QLatin1String(command.summary) + QLatin1Char('\n');
+        const QString gap = head.size() < 26 ? QString(26 - head.size(), u' ')
+                                             : QStringLiteral("\n") + QString(28, u' ');
+        text += QStringLiteral("  ") + head + gap + QLatin1String(command.summary)
+            + QLatin1Char('\n');
     }
     text += QStringLiteral(
         "\n"
@@ -65,7 +69,8 @@ int run(const QStringList &arguments)
         return printResult(mainHelp()) ? ExitSuccess : ExitFailure;
     if (first == QLatin1String("--version")) {
         return printResult(QStringLiteral("kvt %1\n").arg(QCoreApplication::applicationVersion()))
-            ? ExitSuccess : ExitFailure;
+            ? ExitSuccess
+            : ExitFailure;
     }
     if (first.startsWith(QLatin1Char('-')))
         return usageError(QString(), QStringLiteral("unknown option '%1'").arg(first));

@@ -9,8 +9,8 @@ namespace kvt::cli {
 bool printResultBytes(const QByteArray &bytes)
 {
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout)
-                             == size_t(bytes.size())
-                         && std::fflush(stdout) == 0;
+            == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
     if (!written) {
         printError(QStringLiteral("cannot write to standard output: %1")
                        .arg(QString::fromLocal8Bit(std::strerror(errno))));

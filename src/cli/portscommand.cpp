@@ -35,17 +35,17 @@ const QString PortsHelp = QStringLiteral(
     "  -h, --help  Show this help.\n");
 
 struct ComName {
-    QString name;     // COM1
-    QString link;     // its link, empty when it has none
-    QString target;   // where the link points
+    QString name;   // COM1
+    QString link;   // its link, empty when it has none
+    QString target; // where the link points
 };
 
 struct Port {
     QString device;
     QString canonical;   // empty when the device does not exist
-    bool listed = false;  // among the system's serial ports
+    bool listed = false; // among the system's serial ports
     QString description, manufacturer, serialNumber;
-    std::optional<QString> usb;   // "0403:6001"
+    std::optional<QString> usb; // "0403:6001"
     QStringList byId;
     QList<ComName> com;
 };
@@ -91,7 +91,8 @@ QList<Port> collectPorts()
             continue;
         if (!port) {
             Port p;
-            p.device = canonical(target.device).isEmpty() ? target.device : canonical(target.device);
+            p.device = canonical(target.device).isEmpty() ? target.device
+                                                          : canonical(target.device);
             p.canonical = canonical(target.device);
             ports << p;
             port = &ports.last();
@@ -144,7 +145,7 @@ QString text(const QList<Port> &ports)
     const auto field = [&out](const QString &label, const QString &value) {
         if (!value.isEmpty())
             out += QStringLiteral("  ") + (label + QLatin1Char(':')).leftJustified(15)
-                   + image::visible(value) + QLatin1Char('\n');
+                + image::visible(value) + QLatin1Char('\n');
     };
     for (const Port &p : ports) {
         out += image::visible(p.device);
@@ -160,8 +161,9 @@ QString text(const QList<Port> &ports)
         for (const QString &link : p.byId)
             field(QStringLiteral("by-id"), link);
         for (const ComName &c : p.com)
-            field(c.name, c.link.isEmpty() ? QStringLiteral("no link, so %1 is this port").arg(c.name)
-                                           : QStringLiteral("%1 -> %2").arg(c.link, c.target));
+            field(c.name,
+                  c.link.isEmpty() ? QStringLiteral("no link, so %1 is this port").arg(c.name)
+                                   : QStringLiteral("%1 -> %2").arg(c.link, c.target));
     }
     return out;
 }
@@ -183,8 +185,9 @@ int runPorts(const QStringList &args)
     if (parser.isSet(helpOption))
         return printResult(PortsHelp) ? ExitSuccess : ExitFailure;
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("ports"), QStringLiteral("unexpected argument '%1'")
-                                                       .arg(parser.positionalArguments().first()));
+        return usageError(
+            QStringLiteral("ports"),
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     const QList<Port> ports = collectPorts();
     const bool written = parser.isSet(jsonOption) ? printResultBytes(json(ports))
                                                   : printResult(text(ports));

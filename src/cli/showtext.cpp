@@ -2,8 +2,8 @@
 
 #include "image/charset.h"
 #include "image/codecs.h"
-#include "image/parametertables.h"
 #include "image/gprs.h"
+#include "image/parametertables.h"
 #include "image/zonecaptions.h"
 #include "image/zonerecord.h"
 #include "output.h"
@@ -25,8 +25,9 @@ public:
     void value(const QString &label, const QString &text)
     {
         const QString caption = label + QLatin1Char(':');
-        m_lines << (text.isEmpty() ? QStringLiteral("  ") + caption
-                                   : QStringLiteral("  ") + caption.leftJustified(LabelWidth) + visible(text));
+        m_lines << (text.isEmpty()
+                        ? QStringLiteral("  ") + caption
+                        : QStringLiteral("  ") + caption.leftJustified(LabelWidth) + visible(text));
     }
     void plain(const QString &text) { m_lines << QStringLiteral("  ") + visible(text); }
     QString text() const { return m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n'); }
@@ -54,8 +55,7 @@ QString zoneLine(int number, const ZoneRecord &zone)
     const auto area = image::areaOfAlertOptions(zone.alertOptions);
     const QString areaText = area ? image::areaCaption(*area)
                                   : QStringLiteral("(pattern ")
-                                        + image::decimalToByte(zone.alertOptions).mid(3, 4)
-                                        + QLatin1Char(')');
+            + image::decimalToByte(zone.alertOptions).mid(3, 4) + QLatin1Char(')');
     const bool speedAlert = zone.alertOptions & 0x20;
     // Built by joining, not by arg(): the fields may hold any character.
     const QStringList parts = {
@@ -63,15 +63,20 @@ QString zoneLine(int number, const ZoneRecord &zone)
         QStringLiteral("Cell-ID flags ") + image::decimalToByte(zone.cellIdFlags),
         QStringLiteral("GPS flags ") + image::decimalToByte(zone.gpsFlags),
         QStringLiteral("speed limit ") + zone.speedLimit + QStringLiteral(" knots (")
-            + (speedAlert ? QStringLiteral("Alert") : QStringLiteral("No alert")) + QLatin1Char(')'),
-        timeText(zone.startTime) + QStringLiteral(" to ") + timeText(zone.stopTime) + QStringLiteral(" UTC"),
+            + (speedAlert ? QStringLiteral("Alert") : QStringLiteral("No alert"))
+            + QLatin1Char(')'),
+        timeText(zone.startTime) + QStringLiteral(" to ") + timeText(zone.stopTime)
+            + QStringLiteral(" UTC"),
         QStringLiteral("top ") + image::coordinateText(zone.topLatitude, image::Boundary::Top),
-        QStringLiteral("bottom ") + image::coordinateText(zone.bottomLatitude, image::Boundary::Bottom),
+        QStringLiteral("bottom ")
+            + image::coordinateText(zone.bottomLatitude, image::Boundary::Bottom),
         QStringLiteral("left ") + image::coordinateText(zone.leftLongitude, image::Boundary::Left),
-        QStringLiteral("right ") + image::coordinateText(zone.rightLongitude, image::Boundary::Right),
+        QStringLiteral("right ")
+            + image::coordinateText(zone.rightLongitude, image::Boundary::Right),
         QStringLiteral("no alert if ") + areaText,
     };
-    return QStringLiteral("Zone %1: ").arg(number, 2, 10, QLatin1Char('0')) + parts.join(QStringLiteral(", "));
+    return QStringLiteral("Zone %1: ").arg(number, 2, 10, QLatin1Char('0'))
+        + parts.join(QStringLiteral(", "));
 }
 
 } // namespace

@@ -63,19 +63,13 @@ QString WriteLog::result(const programmer::Outcome &outcome)
     using programmer::Outcome;
     switch (outcome.kind) {
     case Outcome::Programmed:
-    case Outcome::EndedSilently:
-        return QStringLiteral("programmed");
-    case Outcome::InvalidFile:
-        return QStringLiteral("invalid file");
-    case Outcome::OpenFailed:
-        return QStringLiteral("port not opened");
-    case Outcome::TimedOut:
-        return QStringLiteral("no response");
-    case Outcome::InvalidReply:
-        return QStringLiteral("invalid response");
+    case Outcome::EndedSilently: return QStringLiteral("programmed");
+    case Outcome::InvalidFile: return QStringLiteral("invalid file");
+    case Outcome::OpenFailed: return QStringLiteral("port not opened");
+    case Outcome::TimedOut: return QStringLiteral("no response");
+    case Outcome::InvalidReply: return QStringLiteral("invalid response");
     case Outcome::Identified:
-    case Outcome::Cancelled:
-        break;
+    case Outcome::Cancelled: break;
     }
     return QStringLiteral("interrupted");
 }

@@ -14,8 +14,8 @@ namespace kvt::cli {
 class WriteLog {
 public:
     struct Row {
-        QDateTime time;   // when the unit's turn began
-        QString port;     // the device
+        QDateTime time; // when the unit's turn began
+        QString port;   // the device
         QString identifier;
         QString serialNumber;
         QString file;

@@ -108,7 +108,7 @@ private:
             const int signal = m_interruption.signal();
             if (m_phase == Phase::Writing)
                 logRow(outcome);
-            if (m_job.repeat && m_phase != Phase::Writing)   // between units: nothing lost
+            if (m_job.repeat && m_phase != Phase::Writing) // between units: nothing lost
                 return end(signal != 0 ? 128 + signal : ExitFailure);
             return end(report(outcome, m_phase != Phase::Writing, signal));
         }
@@ -124,8 +124,7 @@ private:
                 return end(ExitFailure);
             writeNext();
             return;
-        case Phase::Writing:
-            return written(outcome);
+        case Phase::Writing: return written(outcome);
         case Phase::WaitingForRemoval:
             if (outcome.kind != Outcome::Identified)
                 m_phase = Phase::WaitingForUnit;
@@ -134,7 +133,8 @@ private:
         case Phase::WaitingForUnit:
             if (outcome.kind != Outcome::Identified) {
                 // A port that cannot be opened is said once, not every second.
-                const QString failure = outcome.kind == Outcome::OpenFailed ? outcome.detail : QString();
+                const QString failure = outcome.kind == Outcome::OpenFailed ? outcome.detail
+                                                                            : QString();
                 if (failure != m_lastFailure && !failure.isEmpty())
                     printLine(stderr, failure);
                 m_lastFailure = failure;
@@ -161,7 +161,8 @@ private:
             return end(ExitFailure);
         if (!m_job.repeat)
             return end(report(outcome, false, 0));
-        const bool ok = outcome.kind == Outcome::Programmed || outcome.kind == Outcome::EndedSilently;
+        const bool ok = outcome.kind == Outcome::Programmed
+            || outcome.kind == Outcome::EndedSilently;
         ++(ok ? m_programmed : m_failed);
         QString count = QStringLiteral("%1 programmed").arg(m_programmed);
         if (m_failed > 0)
@@ -171,7 +172,8 @@ private:
             : outcomeText(outcome, false).replace(QLatin1Char('\n'), QLatin1String(" - "));
         const QString line = QStringLiteral("Unit %1: %2 %3 - %4 - %5")
                                  .arg(m_programmed + m_failed)
-                                 .arg(m_identity.identifier, m_identity.serialNumber, result, count);
+                                 .arg(m_identity.identifier, m_identity.serialNumber, result,
+                                      count);
         if (!printResult(line + QLatin1Char('\n')))
             return end(ExitFailure);
         m_phase = Phase::WaitingForRemoval;
@@ -204,7 +206,7 @@ private:
     void interrupt()
     {
         if (m_engine.isBusy()) {
-            m_engine.cancel();   // finished(Cancelled) ends the session
+            m_engine.cancel(); // finished(Cancelled) ends the session
             return;
         }
         m_probeTimer.stop();
@@ -227,7 +229,7 @@ private:
     StatusLine m_status;
     WriteLog m_log;
     QTimer m_probeTimer;
-    QElapsedTimer m_probeClock;    // since the last identity request began
+    QElapsedTimer m_probeClock; // since the last identity request began
     QElapsedTimer m_writeClock;
     QDateTime m_unitStart;
     QString m_sha256;
@@ -237,7 +239,7 @@ private:
     int m_programmed = 0;
     int m_failed = 0;
     int m_exit = ExitFailure;
-    Interruption m_interruption;   // last: its callback uses the rest
+    Interruption m_interruption; // last: its callback uses the rest
 };
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "editor/documentform.h"
 
-#include "ui/dialogs.h"
-#include "ui/validators.h"
-#include "image/parametertables.h"
 #include "image/charset.h"
 #include "image/gprs.h"
+#include "image/parametertables.h"
+#include "ui/dialogs.h"
+#include "ui/validators.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -22,6 +22,9 @@ namespace kvt::editor {
 
 using image::CheckCaptions;
 using image::FirstLogCheck;
+using image::logMemoryCaption;
+using image::logRecordCount;
+using image::logRecordSize;
 using image::RtcIntCounter;
 using image::RtcIntUnit;
 using image::SmsCatchText;
@@ -34,9 +37,6 @@ using image::TextBoxes;
 using image::TrackSeqText;
 using image::ValueBox;
 using image::ValueBoxes;
-using image::logMemoryCaption;
-using image::logRecordCount;
-using image::logRecordSize;
 
 using image::Document;
 using image::GprsField;
@@ -140,14 +140,18 @@ QWidget *DocumentForm::buildDeviceFrame()
         box->setMaxLength(TextBoxes[text].maxLength);
         box->setValidator(validator);
         m_texts[text] = box;
-        connect(box, &QLineEdit::textChanged, this, [this, text](const QString &value) { takeText(text, value); });
+        connect(box, &QLineEdit::textChanged, this,
+                [this, text](const QString &value) { takeText(text, value); });
         grid->addWidget(labelFor(box, QLatin1String(TextBoxes[text].label), frame), row++, 0, 1, 2);
         grid->addWidget(box, row++, 0, 1, 2);
     }
 
     // TLA and THA share a row; the other value boxes take a row each.
     const std::array<std::array<int, 2>, 5> layoutRows = {{
-        {TempLA, TempHA}, {TrackSeqText, -1}, {RtcIntUnit, -1}, {RtcIntCounter, -1},
+        {TempLA, TempHA},
+        {TrackSeqText, -1},
+        {RtcIntUnit, -1},
+        {RtcIntCounter, -1},
         {SmsCatchText, -1},
     }};
     for (const auto &cells : layoutRows) {
@@ -162,7 +166,8 @@ QWidget *DocumentForm::buildDeviceFrame()
             // Read-only for everyone: a screen reader's "set text" is undone.
             connect(box, &QLineEdit::textChanged, this, [this, index] { showValue(index); });
             const int span = shared ? 1 : 2;
-            grid->addWidget(labelFor(box, QLatin1String(valueBox.label), frame), row, column, 1, span);
+            grid->addWidget(labelFor(box, QLatin1String(valueBox.label), frame), row, column, 1,
+                            span);
             grid->addWidget(box, row + 1, column, 1, span);
 
             auto *buttons = new QHBoxLayout;

@@ -11,7 +11,9 @@ class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 
-namespace kvt::ui { class Dialogs; }
+namespace kvt::ui {
+class Dialogs;
+}
 
 namespace kvt::editor {
 
@@ -56,7 +58,7 @@ private:
 
     ui::Dialogs &m_dialogs;
     image::Document m_doc;
-    bool m_showing = false;    // the controls are being set from the document
+    bool m_showing = false; // the controls are being set from the document
     int m_logRecordCount = 0;
 
     // The texts a box edits: TextBoxes, then the GPRS fields.

@@ -1,11 +1,11 @@
 #include "editor/mainwindow.h"
 
-#include "ui/dialogs.h"
-#include "ui/windowfit.h"
 #include "editor/documentform.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
 #include "programmerwindow/programmerwindow.h"
+#include "ui/dialogs.h"
+#include "ui/windowfit.h"
 #include "zones/zoneeditor.h"
 
 #include <QCloseEvent>
@@ -15,8 +15,8 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QWindow>
 #include <QStyle>
+#include <QWindow>
 
 #include <functional>
 
@@ -27,8 +27,7 @@ namespace {
 const QString WarningTitle = QStringLiteral("Warning Message");
 const QString ErrorTitle = QStringLiteral("Error Message");
 const QString SaveBeforeExitText = QStringLiteral("           Save before exit?");
-const QString CaptionBase =
-    QStringLiteral("MOLBERANE\u00AE KVT Series Configurator version 1.2");
+const QString CaptionBase = QStringLiteral("MOLBERANE\u00AE KVT Series Configurator version 1.2");
 
 QString zoneItemName(int zone)
 {
@@ -81,10 +80,22 @@ MainWindow::~MainWindow()
         disconnect(child, nullptr, this, nullptr);
 }
 
-const image::Document &MainWindow::document() const { return m_form->document(); }
-bool MainWindow::isModified() const { return m_modified; }
-QString MainWindow::documentPath() const { return m_documentPath; }
-int MainWindow::logRecordCount() const { return m_form->logRecordCount(); }
+const image::Document &MainWindow::document() const
+{
+    return m_form->document();
+}
+bool MainWindow::isModified() const
+{
+    return m_modified;
+}
+QString MainWindow::documentPath() const
+{
+    return m_documentPath;
+}
+int MainWindow::logRecordCount() const
+{
+    return m_form->logRecordCount();
+}
 
 void MainWindow::buildMenus()
 {
@@ -130,15 +141,16 @@ void MainWindow::buildMenus()
     connect(m_menuKey, &QShortcut::activated, this,
             [this, file] { menuBar()->setActiveAction(file->menuAction()); });
 
-    const std::function<void(const QList<QAction *> &)> collect = [&](const QList<QAction *> &actions) {
-        for (QAction *action : actions) {
-            if (action->isSeparator())
-                continue;
-            m_commands.append(action);
-            if (action->menu())
-                collect(action->menu()->actions());
-        }
-    };
+    const std::function<void(const QList<QAction *> &)> collect =
+        [&](const QList<QAction *> &actions) {
+            for (QAction *action : actions) {
+                if (action->isSeparator())
+                    continue;
+                m_commands.append(action);
+                if (action->menu())
+                    collect(action->menu()->actions());
+            }
+        };
     collect(menuBar()->actions());
 }
 
@@ -156,7 +168,8 @@ void MainWindow::setCommandsEnabled(bool enabled)
 void MainWindow::fitToScreen(const QMargins &frame)
 {
     const QSize form = m_form->sizeHint();
-    ui::fitToScreen(this, QSize(form.width(), menuBar()->sizeHint().height() + form.height()), frame);
+    ui::fitToScreen(this, QSize(form.width(), menuBar()->sizeHint().height() + form.height()),
+                    frame);
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -197,8 +210,7 @@ void MainWindow::openDocument()
     if (m_openWindow)
         return;
     finishZoneHandBack();
-    const auto path =
-        m_dialogs.openFileName(this, ui::ConfigurationFilter, m_dialogPath);
+    const auto path = m_dialogs.openFileName(this, ui::ConfigurationFilter, m_dialogPath);
     if (!path)
         return;
     m_dialogPath = *path;
@@ -210,11 +222,9 @@ void MainWindow::openDocument()
                           ui::MessageIcon::Exclamation);
         return;
     case image::LoadResult::Invalid:
-        m_dialogs.message(this, ErrorTitle, image::InvalidFileText,
-                          ui::MessageIcon::Exclamation);
+        m_dialogs.message(this, ErrorTitle, image::InvalidFileText, ui::MessageIcon::Exclamation);
         return;
-    case image::LoadResult::Loaded:
-        break;
+    case image::LoadResult::Loaded: break;
     }
     m_form->setDocument(loaded.document);
     setModified(false);
@@ -225,8 +235,7 @@ void MainWindow::saveDocument()
     if (m_openWindow)
         return;
     finishZoneHandBack();
-    const auto path =
-        m_dialogs.saveFileName(this, ui::ConfigurationFilter, m_dialogPath);
+    const auto path = m_dialogs.saveFileName(this, ui::ConfigurationFilter, m_dialogPath);
     if (!path)
         return;
     m_dialogPath = *path;
@@ -257,8 +266,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
             // Closed without an answer (Escape, its close button): nothing is lost.
             event->ignore();
             return;
-        case ui::Answer::No:
-            break;
+        case ui::Answer::No: break;
         case ui::Answer::Yes: {
             // A cancelled dialog or a failed write keeps the user in the editor with the
             // document intact: the user asked for it to be saved.

@@ -10,7 +10,9 @@
 class QAction;
 class QShortcut;
 
-namespace kvt::ui { class Dialogs; }
+namespace kvt::ui {
+class Dialogs;
+}
 
 namespace kvt::editor {
 
@@ -69,14 +71,14 @@ private:
     DocumentForm *m_form;
     bool m_modified = false;
     QString m_documentPath;
-    QString m_dialogPath;      // the file dialog's last chosen path
-    QList<QAction *> m_commands;   // every menu and menu item
+    QString m_dialogPath;        // the file dialog's last chosen path
+    QList<QAction *> m_commands; // every menu and menu item
     QShortcut *m_menuKey = nullptr;
 
-    QTimer m_handBackTimer;    // Timer1: the zone hand-back, after the editor is gone
+    QTimer m_handBackTimer; // Timer1: the zone hand-back, after the editor is gone
     int m_pendingZone = 0;
     QString m_pendingZoneText;
-    QPointer<QWidget> m_openWindow;   // zone editor or programmer while open
+    QPointer<QWidget> m_openWindow; // zone editor or programmer while open
 };
 
 } // namespace kvt::editor

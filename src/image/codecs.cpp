@@ -77,7 +77,7 @@ QString formatNumber(double value)
     if (!std::isfinite(value))
         return QStringLiteral("0");
     if (value == 0)
-        value = 0;   // no "-0"
+        value = 0; // no "-0"
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 

@@ -18,7 +18,7 @@ QString decimalToByte(qint64 value);
 // Temperatures travel as a 16-bit word of sixteenths of a degree:
 // 16 T for T >= 0, 65536 + 16 T below (two's complement).
 int temperatureToWord(double celsius);
-QString temperatureToBits(double celsius);   // 16 characters
+QString temperatureToBits(double celsius); // 16 characters
 // The decoding rule kept by stored files: below 2048 positive, else
 // negative (so 2048 gives -3968, not a large positive value).
 double wordToTemperature(int word);
@@ -27,10 +27,10 @@ double wordToTemperature(int word);
 QString formatNumber(double value);
 
 // Display forms of the value boxes.
-QString temperatureText(double celsius);         // "+125°C", "-0.5°C", "+0°C"
-QString trackingCounterText(double counter);     // "5 SMS"
-QString smsCatchText(double tenSeconds);         // "400 seconds"
-QString rtcUnitText(double code);                // "Second".."Month"; empty outside 4..7
-QString rtcCounterText(double counter);          // "4"
+QString temperatureText(double celsius);     // "+125°C", "-0.5°C", "+0°C"
+QString trackingCounterText(double counter); // "5 SMS"
+QString smsCatchText(double tenSeconds);     // "400 seconds"
+QString rtcUnitText(double code);            // "Second".."Month"; empty outside 4..7
+QString rtcCounterText(double counter);      // "4"
 
 } // namespace kvt::image

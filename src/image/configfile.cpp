@@ -20,8 +20,7 @@ bool isDigit(char c)
 }
 
 // Reads the lines of a configuration file one by one, in file order.
-class LineReader
-{
+class LineReader {
 public:
     explicit LineReader(const QList<QByteArray> &lines) : m_lines(lines) {}
 
@@ -174,17 +173,15 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
 {
     const QList<QByteArray> lines = splitLines(bytes);
     LineReader in(lines);
-    Document doc;   // every field is set below
+    Document doc; // every field is set below
 
-    if (!readPaddedText(in, 8, doc.simPin)
-        || !readTemperature(in, doc.tempHighAlert)
-        || !readTemperature(in, doc.tempLowAlert)
-        || !readNumber(in, doc.trackingCounter)
+    if (!readPaddedText(in, 8, doc.simPin) || !readTemperature(in, doc.tempHighAlert)
+        || !readTemperature(in, doc.tempLowAlert) || !readNumber(in, doc.trackingCounter)
         || !readNumber(in, doc.smsCatchAlertTimer))
         return std::nullopt;
     if (in.atEnd())
         return std::nullopt;
-    in.next();   // address 015, reserved
+    in.next(); // address 015, reserved
     if (!readPaddedText(in, 16, doc.isdnRecall))
         return std::nullopt;
 
@@ -293,8 +290,9 @@ std::optional<QByteArray> configurationFileBytes(const QString &imageText, QStri
 {
     auto bytes = toWindows1252(QString(imageText + QLatin1String("\r\n")));
     if (!bytes) {
-        fail(errorString, QStringLiteral("The configuration holds characters that have no code in "
-                                         "the Windows-1252 character set."));
+        fail(errorString,
+             QStringLiteral("The configuration holds characters that have no code in "
+                            "the Windows-1252 character set."));
         return std::nullopt;
     }
     // Never write a file the configurator would refuse to load (a carriage

@@ -23,7 +23,7 @@ QList<QByteArray> splitLines(const QByteArray &bytes);
 inline constexpr qsizetype MaxConfigurationFileSize = 16 * 1024 * 1024;
 
 bool isValidLine(const QByteArray &line);
-bool checkConfigurationBytes(const QByteArray &bytes);   // false above the size limit too
+bool checkConfigurationBytes(const QByteArray &bytes); // false above the size limit too
 
 // The bytes of a file, read no further than just past the size limit;
 // nothing when the file cannot be opened or read, and nothing, without
@@ -37,17 +37,17 @@ std::optional<QByteArray> readConfigurationBytes(const QString &path);
 // was (all-or-nothing load).
 std::optional<Document> decodeParameters(const QByteArray &bytes);
 
-inline const QString InvalidFileText =
-    QStringLiteral("Invalid or corrupted configuration file, loading aborted...");
-inline const QString UnreadableFileText =
-    QStringLiteral("Unable to read the configuration file, loading aborted...");
-inline const QString SaveFailedText =
-    QStringLiteral("Unable to save the configuration file, saving aborted...");
+inline const QString InvalidFileText = QStringLiteral(
+    "Invalid or corrupted configuration file, loading aborted...");
+inline const QString UnreadableFileText = QStringLiteral(
+    "Unable to read the configuration file, loading aborted...");
+inline const QString SaveFailedText = QStringLiteral(
+    "Unable to save the configuration file, saving aborted...");
 
 struct LoadResult {
     enum Status { Loaded, Unreadable, Invalid };
     Status status = Invalid;
-    Document document;      // meaningful only when Loaded
+    Document document; // meaningful only when Loaded
 };
 
 // Reads, checks and decodes a .kvt file in one go.

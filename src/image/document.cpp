@@ -46,7 +46,9 @@ GprsTexts defaultGprsTexts()
 {
     // The network endpoints are placeholders for the fitter to replace.
     GprsTexts t;
-    auto set = [&t](GprsField f, const char *text) { t[static_cast<int>(f)] = QLatin1String(text); };
+    auto set = [&t](GprsField f, const char *text) {
+        t[static_cast<int>(f)] = QLatin1String(text);
+    };
     set(GprsField::Apn, "\"internet.example\"");
     set(GprsField::Ip, "");
     set(GprsField::Login, "\"yourlogin\"");

@@ -10,9 +10,21 @@ namespace kvt::image {
 // The fifteen GPRS/FTP boxes, in the order their lines stand in a
 // configuration file.
 enum class GprsField {
-    Apn, Ip, Login, Password, Dns1, Dns2,
-    FtpServer, FtpUsername, FtpPassword, FtpSubDirectory,
-    Trial, Port, Mode, Tmr1, Tmr2,
+    Apn,
+    Ip,
+    Login,
+    Password,
+    Dns1,
+    Dns2,
+    FtpServer,
+    FtpUsername,
+    FtpPassword,
+    FtpSubDirectory,
+    Trial,
+    Port,
+    Mode,
+    Tmr1,
+    Tmr2,
 };
 inline constexpr int GprsFieldCount = 15;
 
@@ -33,21 +45,21 @@ enum CheckState : int { Clear = 0, Ticked = 1, Greyed = 2 };
 // the open document, as a plain value the encoder, the decoder, the
 // windows and the kvt command share.
 struct Document {
-    QString simPin;                   // box text, at most 8 characters
-    QString isdnRecall;               // box text
-    double tempHighAlert = 125;       // degrees Celsius
+    QString simPin;             // box text, at most 8 characters
+    QString isdnRecall;         // box text
+    double tempHighAlert = 125; // degrees Celsius
     double tempLowAlert = -55;
-    double trackingCounter = 5;       // 1..255
-    double smsCatchAlertTimer = 40;   // units of 10 seconds, 1..255
-    double rtcIntervalUnit = 4;       // 4 Second, 5 Minute, 6 Hour, 7 Month
-    double rtcIntervalCounter = 4;    // 1..255
-    std::array<int, CheckCount> checks{};   // index 0 = Check1
-    GprsTexts gprs;                   // indexed by GprsField
-    std::array<QString, ZoneCount> zoneTexts;  // index = zone number - 1
+    double trackingCounter = 5;               // 1..255
+    double smsCatchAlertTimer = 40;           // units of 10 seconds, 1..255
+    double rtcIntervalUnit = 4;               // 4 Second, 5 Minute, 6 Hour, 7 Month
+    double rtcIntervalCounter = 4;            // 1..255
+    std::array<int, CheckCount> checks{};     // index 0 = Check1
+    GprsTexts gprs;                           // indexed by GprsField
+    std::array<QString, ZoneCount> zoneTexts; // index = zone number - 1
 
     QString &gprsText(GprsField f) { return gprs[static_cast<int>(f)]; }
     const QString &gprsText(GprsField f) const { return gprs[static_cast<int>(f)]; }
-    int &check(int number) { return checks[number - 1]; }          // 1..32
+    int &check(int number) { return checks[number - 1]; } // 1..32
     int check(int number) const { return checks[number - 1]; }
 
     bool operator==(const Document &) const = default;

@@ -47,21 +47,21 @@ std::array<int, ParameterLineCount> parameterBytes(const Document &doc)
 {
     std::array<int, ParameterLineCount> b{};
     const QChar x = QLatin1Char('X');
-    putPaddedText(b, 0, 8, doc.simPin, x);                       // 001..008
+    putPaddedText(b, 0, 8, doc.simPin, x); // 001..008
 
     const int high = temperatureToWord(doc.tempHighAlert);
     const int low = temperatureToWord(doc.tempLowAlert);
-    b[8] = high & 0xFF;                                          // 009
-    b[9] = high >> 8;                                            // 010
-    b[10] = low & 0xFF;                                          // 011
-    b[11] = low >> 8;                                            // 012
-    b[12] = wholeNumber(doc.trackingCounter);                    // 013
-    b[13] = wholeNumber(doc.smsCatchAlertTimer);                 // 014
-    b[14] = 0;                                                   // 015 reserved
-    putPaddedText(b, 15, 16, doc.isdnRecall, x);                 // 016..031
-    b[31] = wholeNumber(doc.rtcIntervalUnit);                    // 032
-    b[32] = wholeNumber(doc.rtcIntervalCounter);                 // 033
-    for (int reg = 0; reg < 4; ++reg)                            // 034..037
+    b[8] = high & 0xFF;                          // 009
+    b[9] = high >> 8;                            // 010
+    b[10] = low & 0xFF;                          // 011
+    b[11] = low >> 8;                            // 012
+    b[12] = wholeNumber(doc.trackingCounter);    // 013
+    b[13] = wholeNumber(doc.smsCatchAlertTimer); // 014
+    b[14] = 0;                                   // 015 reserved
+    putPaddedText(b, 15, 16, doc.isdnRecall, x); // 016..031
+    b[31] = wholeNumber(doc.rtcIntervalUnit);    // 032
+    b[32] = wholeNumber(doc.rtcIntervalCounter); // 033
+    for (int reg = 0; reg < 4; ++reg)            // 034..037
         b[33 + reg] = checkByte(doc, 8 * reg + 1);
     return b;
 }

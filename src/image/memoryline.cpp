@@ -4,11 +4,16 @@ namespace kvt::image {
 
 namespace {
 
-int codeOf(QChar c) { return c.unicode(); }
-int codeOf(char c) { return static_cast<unsigned char>(c); }
+int codeOf(QChar c)
+{
+    return c.unicode();
+}
+int codeOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
 
-template <typename Text>
-std::optional<int> digitsAt(const Text &text, qsizetype pos)
+template <typename Text> std::optional<int> digitsAt(const Text &text, qsizetype pos)
 {
     if (pos < 0 || pos + 3 > text.size())
         return std::nullopt;

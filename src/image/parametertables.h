@@ -43,7 +43,7 @@ QString rtcUnitBoxText(double code);
 // an up step at or above it).
 struct StepButton {
     const char *name;
-    int box;            // index into ValueBoxes
+    int box; // index into ValueBoxes
     double step;
     double limit;
 

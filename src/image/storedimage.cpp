@@ -13,9 +13,8 @@ const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 
 bool isMemoryLine(const QByteArray &line)
 {
-    return line.size() == 9 && std::all_of(line.cbegin(), line.cend(), [](char c) {
-               return c >= '0' && c <= '9';
-           });
+    return line.size() == 9
+        && std::all_of(line.cbegin(), line.cend(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace
@@ -106,7 +105,8 @@ QString StoredImage::storedGprsString() const
     return text;
 }
 
-std::optional<QByteArray> StoredImage::withDocument(const Document &changed, bool *bankReplaced) const
+std::optional<QByteArray> StoredImage::withDocument(const Document &changed,
+                                                    bool *bankReplaced) const
 {
     bool encodable = true;
     const auto encoded = [&encodable](const QString &text) {
@@ -134,7 +134,8 @@ std::optional<QByteArray> StoredImage::withDocument(const Document &changed, boo
     for (int zone = 1; zone <= ZoneCount; ++zone) {
         const QString &text = changed.zoneTexts[zone - 1];
         out += text == m_document.zoneTexts[zone - 1]
-            ? rawLines(zoneSpan(zone).first, ZoneLineCount) : encoded(text);
+            ? rawLines(zoneSpan(zone).first, ZoneLineCount)
+            : encoded(text);
     }
 
     const Span bank = m_spans[GprsBank];

@@ -20,12 +20,11 @@ namespace kvt::image {
 // it does not read back: bank and address digits, the reserved byte 015,
 // the padding of the PIN and ISDN number, bank 065 itself, and, inside a
 // hand-edited zone, bytes the zone editor would write otherwise.
-class StoredImage
-{
+class StoredImage {
 public:
     enum Part { Parameters, Zones, GprsBank, GprsLines, Tail, PartCount };
     struct Span {
-        qsizetype first = 0;   // 0-based line
+        qsizetype first = 0; // 0-based line
         qsizetype count = 0;
     };
 
@@ -39,7 +38,7 @@ public:
     // Line i (0-based) without its line end.
     QByteArray line(qsizetype i) const;
     Span span(Part part) const { return m_spans[part]; }
-    Span zoneSpan(int zone) const;   // 1..64
+    Span zoneSpan(int zone) const; // 1..64
 
     // Whether bank 065 holds, line for line, what the configurator writes
     // for the GPRS boxes.
@@ -60,12 +59,12 @@ public:
 
 private:
     QByteArray m_bytes;
-    QList<qsizetype> m_starts;   // where each line starts
-    QList<qsizetype> m_ends;     // where its text ends, before the line end
+    QList<qsizetype> m_starts; // where each line starts
+    QList<qsizetype> m_ends;   // where its text ends, before the line end
     Document m_document;
     std::array<Span, PartCount> m_spans;
 
-    QByteArray rawLines(qsizetype first, qsizetype count) const;   // with line ends
+    QByteArray rawLines(qsizetype first, qsizetype count) const; // with line ends
 };
 
 } // namespace kvt::image

@@ -3,14 +3,29 @@
 namespace kvt::image {
 
 const std::array<const char *, FlagCount> ZoneFlagCaptions = {
-    "Enable Cell-ID geofencing", "Alert if attached to Cell-ID", "Reserved", "Reserved",
-    "Reserved", "Reserved", "Reserved", "Reserved",
-    "Enable GPS geofencing", "Enable Position fix check", "Enable Time check",
-    "Enable Speed check", "Process if inside Time", "Reserved", "Reserved", "Reserved",
+    "Enable Cell-ID geofencing",
+    "Alert if attached to Cell-ID",
+    "Reserved",
+    "Reserved",
+    "Reserved",
+    "Reserved",
+    "Reserved",
+    "Reserved",
+    "Enable GPS geofencing",
+    "Enable Position fix check",
+    "Enable Time check",
+    "Enable Speed check",
+    "Process if inside Time",
+    "Reserved",
+    "Reserved",
+    "Reserved",
 };
 
 const std::array<const char *, BoundaryCount> BoundaryTitles = {
-    "TOP LINE LATITUDE", "BOTTOM LINE LATITUDE", "LEFT LINE LONGITUDE", "RIGHT LINE LONGITUDE",
+    "TOP LINE LATITUDE",
+    "BOTTOM LINE LATITUDE",
+    "LEFT LINE LONGITUDE",
+    "RIGHT LINE LONGITUDE",
 };
 
 int digitsBeforeComma(Boundary boundary)

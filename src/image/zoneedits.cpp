@@ -6,7 +6,7 @@ namespace kvt::image {
 
 namespace {
 
-constexpr int SpeedAlertBit = 0x20;   // bit 5 of AlertOptions
+constexpr int SpeedAlertBit = 0x20; // bit 5 of AlertOptions
 
 // A part read as a number; anything that is not all digits (a damaged
 // file) counts as 0.

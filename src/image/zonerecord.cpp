@@ -8,25 +8,21 @@ namespace kvt::image {
 
 namespace {
 
-constexpr int LineCount = LastZoneAddress - FirstZoneAddress + 1;   // 64
+constexpr int LineCount = LastZoneAddress - FirstZoneAddress + 1; // 64
 using ZoneBytes = std::array<int, LineCount>;
 
 struct AreaInfo {
-    int pattern;            // AlertOptions bits 4..1
+    int pattern; // AlertOptions bits 4..1
     const char *caption;
     const char *shape;
 };
 
 // Indexed by Area (Option1..Option9).
 constexpr AreaInfo areas[AreaCount] = {
-    {0b1111, "Inside", "Inside"},
-    {0b1110, "North", "North"},
-    {0b0110, "North/East", "NorthEast"},
-    {0b0111, "East", "East"},
-    {0b0101, "South/East", "SouthEast"},
-    {0b1101, "South", "South"},
-    {0b1001, "South/West", "SouthWest"},
-    {0b1011, "West", "West"},
+    {0b1111, "Inside", "Inside"},        {0b1110, "North", "North"},
+    {0b0110, "North/East", "NorthEast"}, {0b0111, "East", "East"},
+    {0b0101, "South/East", "SouthEast"}, {0b1101, "South", "South"},
+    {0b1001, "South/West", "SouthWest"}, {0b1011, "West", "West"},
     {0b1010, "North/West", "NorthWest"},
 };
 
@@ -34,10 +30,21 @@ constexpr int SpeedAlertBit = 0x20;
 
 // Line numbers (0-based) of the record's fields.
 enum Line {
-    CellIdFlagsLine = 0, CellIdLine = 1, GpsFlagsLine = 5, SpeedLine = 6,
-    StartLine = 9, StopLine = 13, TopLine = 17, BottomLine = 27, LeftLine = 37,
-    RightLine = 48, Reserved242Line = 59, AlertLine = 60, AlertCopyLine = 61,
-    Reserved245Line = 62, Reserved246Line = 63,
+    CellIdFlagsLine = 0,
+    CellIdLine = 1,
+    GpsFlagsLine = 5,
+    SpeedLine = 6,
+    StartLine = 9,
+    StopLine = 13,
+    TopLine = 17,
+    BottomLine = 27,
+    LeftLine = 37,
+    RightLine = 48,
+    Reserved242Line = 59,
+    AlertLine = 60,
+    AlertCopyLine = 61,
+    Reserved245Line = 62,
+    Reserved246Line = 63,
 };
 
 // Codes of `width` characters of text; a character that is missing or has
@@ -144,7 +151,8 @@ const std::array<ZoneField, ZoneFieldCount> ZoneFields = {{
 
 QString areaPattern(Area area)
 {
-    return QString::number(areas[static_cast<int>(area)].pattern, 2).rightJustified(4, QLatin1Char('0'));
+    return QString::number(areas[static_cast<int>(area)].pattern, 2)
+        .rightJustified(4, QLatin1Char('0'));
 }
 
 QString areaCaption(Area area)
@@ -243,7 +251,8 @@ QString ZoneRecord::patchedZoneText(QStringView stored, int zone, bool *wholeZon
         const ZoneField &field = ZoneFields[f];
         // The copy of AlertOptions goes with it.
         const int count = f == AlertOptionsField ? 2 : field.lineCount;
-        text.replace(11 * field.firstLine, 11 * count, written.mid(11 * field.firstLine, 11 * count));
+        text.replace(11 * field.firstLine, 11 * count,
+                     written.mid(11 * field.firstLine, 11 * count));
     }
     return text;
 }

@@ -10,15 +10,15 @@ namespace kvt::image {
 
 inline constexpr int FirstZoneAddress = 183;
 inline constexpr int LastZoneAddress = 246;
-inline constexpr int ZoneTextLength = 704;   // 64 lines of 9 characters and CR LF
+inline constexpr int ZoneTextLength = 704; // 64 lines of 9 characters and CR LF
 
 // The square-area options, in the order of Option1..Option9.
 enum class Area { Inside, North, NorthEast, East, SouthEast, South, SouthWest, West, NorthWest };
 inline constexpr int AreaCount = 9;
 
-QString areaPattern(Area area);       // "1111", "1110", ...
-QString areaCaption(Area area);       // "Inside", "North/East", ...
-QString areaShapeName(Area area);     // "Inside", "NorthEast", ...
+QString areaPattern(Area area);   // "1111", "1110", ...
+QString areaCaption(Area area);   // "Inside", "North/East", ...
+QString areaShapeName(Area area); // "Inside", "NorthEast", ...
 
 // The area whose pattern bits 4..1 of an AlertOptions byte hold, or none.
 std::optional<Area> areaOfAlertOptions(int alertOptions);
@@ -28,8 +28,8 @@ int alertOptionsFor(Area area, bool speedAlert);
 // One coordinate line: digits as stored (characters, never a number) and
 // its hemisphere letter.
 struct CoordinateLine {
-    QString digits;        // 9 (latitude) or 10 (longitude) characters
-    QChar hemisphere;      // 'N'/'S' or 'E'/'W'
+    QString digits;   // 9 (latitude) or 10 (longitude) characters
+    QChar hemisphere; // 'N'/'S' or 'E'/'W'
 
     bool operator==(const CoordinateLine &) const = default;
 };
@@ -45,9 +45,21 @@ struct ZoneField {
     int lineCount;
 };
 enum ZoneFieldIndex {
-    CellIdFlagsField, CellIdField, GpsFlagsField, SpeedLimitField, StartTimeField, StopTimeField,
-    TopLatitudeField, BottomLatitudeField, LeftLongitudeField, RightLongitudeField,
-    Reserved242Field, AlertOptionsField, AlertOptionsCopyField, Reserved245Field, Reserved246Field,
+    CellIdFlagsField,
+    CellIdField,
+    GpsFlagsField,
+    SpeedLimitField,
+    StartTimeField,
+    StopTimeField,
+    TopLatitudeField,
+    BottomLatitudeField,
+    LeftLongitudeField,
+    RightLongitudeField,
+    Reserved242Field,
+    AlertOptionsField,
+    AlertOptionsCopyField,
+    Reserved245Field,
+    Reserved246Field,
     ZoneFieldCount
 };
 extern const std::array<ZoneField, ZoneFieldCount> ZoneFields;
@@ -58,8 +70,8 @@ struct ZoneRecord {
     int cellIdFlags = 0;
     QString cellId = QStringLiteral("~~~~");
     int gpsFlags = 0;
-    QString speedLimit = QStringLiteral("999");  // 3 characters, knots
-    QString startTime = QStringLiteral("0900");  // HHMM
+    QString speedLimit = QStringLiteral("999"); // 3 characters, knots
+    QString startTime = QStringLiteral("0900"); // HHMM
     QString stopTime = QStringLiteral("1700");
     CoordinateLine topLatitude{QStringLiteral("000000000"), QLatin1Char('N')};
     CoordinateLine bottomLatitude{QStringLiteral("000000000"), QLatin1Char('S')};

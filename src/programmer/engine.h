@@ -25,8 +25,7 @@ public:
     // `device` is a device path or COM1..COM4 (see portTarget()); the
     // status text names the port as settings.port says. Ignored while busy.
     // A port that another program holds is refused (see UnitPort).
-    void startWrite(const QString &filePath, const SerialSettings &settings,
-                    const QString &device);
+    void startWrite(const QString &filePath, const SerialSettings &settings, const QString &device);
     void startReadId(const SerialSettings &settings, const QString &device);
     // Ends the running operation at once: timer stopped, port closed, no
     // further request; finished() reports Cancelled.
@@ -47,7 +46,7 @@ signals:
 private:
     void start(Operation *operation);
 
-    Operation *m_operation = nullptr;   // deletes itself when over
+    Operation *m_operation = nullptr; // deletes itself when over
 };
 
 } // namespace kvt::programmer

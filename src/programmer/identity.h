@@ -14,8 +14,8 @@ struct IdentityField {
 };
 constexpr IdentityField IdentifierField{10, 8};
 constexpr IdentityField SerialNumberField{18, 9};
-constexpr IdentityField FirmwareField{31, 4};   // "0312" is version 3.12
-constexpr IdentityField DateField{35, 4};       // "0607" is 06/2007
+constexpr IdentityField FirmwareField{31, 4}; // "0312" is version 3.12
+constexpr IdentityField DateField{35, 4};     // "0607" is 06/2007
 constexpr IdentityField IdentityFields[] = {IdentifierField, SerialNumberField, FirmwareField,
                                             DateField};
 

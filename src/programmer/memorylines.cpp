@@ -27,7 +27,7 @@ MemoryLines memoryLinesOf(const QByteArray &bytes)
             break;
         }
         const auto fields = image::memoryLineFields(line);
-        if (!fields)   // the line check let no other line through
+        if (!fields) // the line check let no other line through
             continue;
         lines.requests.append(protocol::writeRequest(quint8(fields->bank), quint8(fields->address),
                                                      quint8(fields->value)));

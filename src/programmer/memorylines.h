@@ -13,7 +13,7 @@ struct MemoryLines {
     enum Status { Read, Unreadable, Invalid };
     Status status = Read;
     QList<protocol::Request> requests;
-    bool endsAtGprsLine = false;   // false: the file ended without one
+    bool endsAtGprsLine = false; // false: the file ended without one
 };
 
 // The whole file is read and checked first, so that a file that fails the

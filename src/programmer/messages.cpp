@@ -7,8 +7,7 @@ namespace kvt::programmer::messages {
 
 namespace {
 
-Outcome message(Outcome::Kind kind, const QString &title, const QString &text,
-                bool exclamation)
+Outcome message(Outcome::Kind kind, const QString &title, const QString &text, bool exclamation)
 {
     Outcome o;
     o.kind = kind;
@@ -31,9 +30,9 @@ Outcome unreadableFile()
 
 Outcome invalidFile()
 {
-    return message(Outcome::InvalidFile, ErrorTitle,
-                   QStringLiteral("Invalid or corrupted configuration file, programming aborted..."),
-                   true);
+    return message(
+        Outcome::InvalidFile, ErrorTitle,
+        QStringLiteral("Invalid or corrupted configuration file, programming aborted..."), true);
 }
 
 Outcome openFailed(const QString &detail)
@@ -79,14 +78,15 @@ QString who(const PortHolder &h)
 QString busyReason(const PortHolder &h)
 {
     switch (h.how) {
-    case PortHolder::LockFile:
-        return QStringLiteral("locked by %1: %2").arg(who(h), h.lockFile);
+    case PortHolder::LockFile: return QStringLiteral("locked by %1: %2").arg(who(h), h.lockFile);
     case PortHolder::UnreadableLock:
         return QStringLiteral("the lock file %1 names no process; remove it if no program "
-                              "uses the port").arg(h.lockFile);
+                              "uses the port")
+            .arg(h.lockFile);
     case PortHolder::StuckLock:
         return QStringLiteral("the lock file %1 of a process that has ended cannot be removed "
-                              "(%2); remove it").arg(h.lockFile, QString::fromLocal8Bit(std::strerror(h.error)));
+                              "(%2); remove it")
+            .arg(h.lockFile, QString::fromLocal8Bit(std::strerror(h.error)));
     case PortHolder::Flock:
         return h.pid > 0 ? QStringLiteral("%1 holds it (flock)").arg(who(h))
                          : QStringLiteral("another program holds it (flock)");
@@ -106,20 +106,18 @@ QString systemReason(int error, const std::optional<PortHolder> &holder, const Q
     case ENOENT:
     case ENODEV:
     case ENXIO:
-    case EIO:
-        return system + QStringLiteral(" - is it plugged in? see `kvt ports`");
+    case EIO: return system + QStringLiteral(" - is it plugged in? see `kvt ports`");
     case EACCES:
     case EPERM: {
         const QString g = group.isEmpty() ? QStringLiteral("dialout") : group;
-        return system + QStringLiteral(" - add your user to the `%1` group (sudo usermod -aG %1 "
-                                       "$USER, then log in again)").arg(g);
+        return system
+            + QStringLiteral(" - add your user to the `%1` group (sudo usermod -aG %1 "
+                             "$USER, then log in again)")
+                  .arg(g);
     }
-    case EBUSY:
-        return holder ? system + QStringLiteral(" - ") + busyReason(*holder) : system;
-    case ENOTTY:
-        return system + QStringLiteral(" - not a serial port");
-    default:
-        return system;
+    case EBUSY: return holder ? system + QStringLiteral(" - ") + busyReason(*holder) : system;
+    case ENOTTY: return system + QStringLiteral(" - not a serial port");
+    default: return system;
     }
 }
 

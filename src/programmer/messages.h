@@ -33,7 +33,7 @@ QString unlinkedPort(const PortTarget &target);
 QString systemReason(int error, const std::optional<PortHolder> &holder = std::nullopt,
                      const QString &group = QString());
 
-QString portOpened(int port);              // "Serial port COM 3 successfully opened..."
-QString progress(int done, int total);     // "12 of 4389 bytes successfully programmed"
+QString portOpened(int port);          // "Serial port COM 3 successfully opened..."
+QString progress(int done, int total); // "12 of 4389 bytes successfully programmed"
 
 } // namespace kvt::programmer::messages

@@ -95,7 +95,7 @@ void Operation::begin()
             return;
     }
     if (total() == 0) {
-        finish(lastOutcome());   // the summary reads "0 of 0"
+        finish(lastOutcome()); // the summary reads "0 of 0"
         return;
     }
     m_state = State::Running;
@@ -107,7 +107,7 @@ void Operation::send()
     QSerialPort *port = m_port->serial();
     const QByteArray bytes = request().bytes();
     if (port->write(bytes) != bytes.size()) {
-        failLater();   // reported through errorOccurred as well
+        failLater(); // reported through errorOccurred as well
         return;
     }
     // Hand the bytes to the device now rather than on the next loop pass.
@@ -128,7 +128,7 @@ void Operation::onReadyRead()
 {
     Step step(this);
     if (m_state != State::Running || !m_replyTimer.isActive())
-        return;   // nothing outstanding: the bytes wait for the next request
+        return; // nothing outstanding: the bytes wait for the next request
     const QByteArray reply = m_port->serial()->readAll();
     if (reply.isEmpty())
         return;

@@ -79,14 +79,14 @@ private:
     const SerialSettings m_settings;
     const QString m_device;
     State m_state = State::Queued;
-    int m_steps = 0;   // steps of this operation on the stack
+    int m_steps = 0; // steps of this operation on the stack
     std::unique_ptr<UnitPort> m_port;
     QTimer m_replyTimer;
     qint64 m_startStamp = 0;
-    MemoryLines m_lines;                       // of a write
-    const QList<quint8> m_addresses;           // of an identity read
+    MemoryLines m_lines;             // of a write
+    const QList<quint8> m_addresses; // of an identity read
     IdentityText m_identity;
-    int m_next = 0;                            // the request outstanding
+    int m_next = 0; // the request outstanding
 };
 
 } // namespace kvt::programmer

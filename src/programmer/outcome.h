@@ -9,21 +9,21 @@ namespace kvt::programmer {
 // text means no message).
 struct Outcome {
     enum Kind {
-        Programmed,     // summary shown
-        Identified,     // identity shown
-        EndedSilently,  // write reached the end of file without a GPRS line
-        InvalidFile,    // refused before the port opened
-        OpenFailed,     // the port could not be opened
-        TimedOut,       // no reply (or the port failed)
-        InvalidReply,   // wrong echo
-        Cancelled,      // cancel() or the owner went away
+        Programmed,    // summary shown
+        Identified,    // identity shown
+        EndedSilently, // write reached the end of file without a GPRS line
+        InvalidFile,   // refused before the port opened
+        OpenFailed,    // the port could not be opened
+        TimedOut,      // no reply (or the port failed)
+        InvalidReply,  // wrong echo
+        Cancelled,     // cancel() or the owner went away
     };
     Kind kind = Cancelled;
     QString title;
     QString text;
-    bool exclamation = false;   // icon of the message box
-    QString detail;             // more about it: the device and the reason
-    QString identifier;         // of the identity read, shown as text is
+    bool exclamation = false; // icon of the message box
+    QString detail;           // more about it: the device and the reason
+    QString identifier;       // of the identity read, shown as text is
     QString serialNumber;
     int bytesProgrammed = 0;
     int memoryLineCount = 0;

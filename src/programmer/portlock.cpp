@@ -105,12 +105,12 @@ QByteArray readAll(const QString &path, bool *exists)
 LockFileOwner readLockFile(const QByteArray &bytes)
 {
     LockFileOwner owner;
-    const bool digitsOnly = !bytes.isEmpty()
-        && std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || c == ' ' || c == '\n'; });
+    const bool digitsOnly = !bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == ' ' || c == '\n';
+    });
     if (bytes.size() == 4 && !digitsOnly) {
         qint32 pid = 0;
-        std::memcpy(&pid, bytes.constData(), sizeof pid);   // the host's byte order
+        std::memcpy(&pid, bytes.constData(), sizeof pid); // the host's byte order
         owner.pid = pid;
     } else {
         const QList<QByteArray> lines = bytes.split('\n');
@@ -121,7 +121,7 @@ LockFileOwner readLockFile(const QByteArray &bytes)
             owner.pid = 0;
         owner.program = QString::fromLocal8Bit(words.value(1));
         owner.user = QString::fromLocal8Bit(words.value(2));
-        if (owner.program.isEmpty() && lines.size() > 1)   // Qt's form
+        if (owner.program.isEmpty() && lines.size() > 1) // Qt's form
             owner.program = QString::fromLocal8Bit(lines.at(1).trimmed());
     }
     if (owner.pid > 0)
@@ -202,9 +202,10 @@ std::optional<PortLock::Refusal> PortLock::checkLockFiles(const QString &device)
         h.lockFile = path;
         h.pid = owner.pid;
         h.program = owner.program.isEmpty() && owner.state == LockFileOwner::Live
-            ? processName(owner.pid) : owner.program;
-        h.user = owner.user.isEmpty() && owner.state == LockFileOwner::Live
-            ? processUser(owner.pid) : owner.user;
+            ? processName(owner.pid)
+            : owner.program;
+        h.user = owner.user.isEmpty() && owner.state == LockFileOwner::Live ? processUser(owner.pid)
+                                                                            : owner.user;
         if (owner.state == LockFileOwner::Live)
             return Refusal{EBUSY, h};
         if (owner.state == LockFileOwner::Unknown) {
@@ -213,7 +214,7 @@ std::optional<PortLock::Refusal> PortLock::checkLockFiles(const QString &device)
         }
         bool stillThere = false;
         if (readAll(path, &stillThere) != bytes || !stillThere)
-            return checkLockFiles(device);   // it changed under us: look again
+            return checkLockFiles(device); // it changed under us: look again
         if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT) {
             h.how = PortHolder::StuckLock;
             h.error = errno;
@@ -268,7 +269,7 @@ void PortLock::release()
     }
     m_ownLock.clear();
     if (m_fd >= 0)
-        ::close(m_fd);   // and with it the flock
+        ::close(m_fd); // and with it the flock
     m_fd = -1;
 }
 

@@ -13,18 +13,18 @@ namespace kvt::programmer {
 // Who keeps a serial device from us, as far as can be told.
 struct PortHolder {
     enum How {
-        LockFile,          // a LCK.. file names a live process
-        UnreadableLock,    // a LCK.. file names no process
-        StuckLock,         // a LCK.. file of a dead process that cannot be removed
-        Flock,             // a program holds it with flock()
-        Exclusive,         // a program opened it exclusively (TIOCEXCL)
+        LockFile,       // a LCK.. file names a live process
+        UnreadableLock, // a LCK.. file names no process
+        StuckLock,      // a LCK.. file of a dead process that cannot be removed
+        Flock,          // a program holds it with flock()
+        Exclusive,      // a program opened it exclusively (TIOCEXCL)
     };
     How how = LockFile;
-    qint64 pid = 0;        // 0: not known
-    QString program;       // may be empty
-    QString user;          // may be empty
-    QString lockFile;      // the LCK.. file, for the first three
-    int error = 0;         // why a stuck lock could not be removed
+    qint64 pid = 0;   // 0: not known
+    QString program;  // may be empty
+    QString user;     // may be empty
+    QString lockFile; // the LCK.. file, for the first three
+    int error = 0;    // why a stuck lock could not be removed
 };
 
 // The process a LCK.. file names. Terminal programs write the process id
@@ -32,7 +32,7 @@ struct PortHolder {
 // "pid program user"; Qt writes "pid", "program", "host" on lines of
 // their own.
 struct LockFileOwner {
-    enum State { Live, Dead, Unknown };   // Unknown: the file names no process
+    enum State { Live, Dead, Unknown }; // Unknown: the file names no process
     State state = Unknown;
     qint64 pid = 0;
     QString program;
@@ -57,7 +57,7 @@ QString lockFileName(const QString &device);
 class PortLock {
 public:
     struct Refusal {
-        int error = 0;   // errno of the failing step; EBUSY when held
+        int error = 0; // errno of the failing step; EBUSY when held
         std::optional<PortHolder> holder;
     };
 

@@ -25,12 +25,9 @@ Request readRequest(quint8 address)
 int requestSize(char command)
 {
     switch (command) {
-    case WriteCommand:
-        return WriteRequestSize;
-    case ReadCommand:
-        return ReadRequestSize;
-    default:
-        return 0;
+    case WriteCommand: return WriteRequestSize;
+    case ReadCommand: return ReadRequestSize;
+    default: return 0;
     }
 }
 

@@ -21,7 +21,7 @@ struct Request {
     char command = WriteCommand;
     quint8 bank = 0;
     quint8 address = 0;
-    quint8 value = 0;   // of a write request
+    quint8 value = 0; // of a write request
 
     QByteArray bytes() const;
     bool operator==(const Request &) const = default;

@@ -18,8 +18,8 @@ public:
     StopSignals(const StopSignals &) = delete;
     StopSignals &operator=(const StopSignals &) = delete;
 
-    bool isValid() const { return s_pipe[0] >= 0; }   // false: no pipe (errno says why)
-    int fd() const { return s_pipe[0]; }               // readable once a signal came
+    bool isValid() const { return s_pipe[0] >= 0; } // false: no pipe (errno says why)
+    int fd() const { return s_pipe[0]; }            // readable once a signal came
     // Empties the pipe; the first signal received so far, 0 when none.
     int take();
 

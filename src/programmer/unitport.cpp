@@ -43,8 +43,8 @@ std::unique_ptr<UnitPort> UnitPort::open(const QString &port, const SerialSettin
     const QString device = QFileInfo(target.device).canonicalFilePath();
     if (device.isEmpty()) {
         struct stat st {};
-        const int error =
-            ::stat(QFile::encodeName(target.device).constData(), &st) != 0 ? errno : ENOENT;
+        const int error = ::stat(QFile::encodeName(target.device).constData(), &st) != 0 ? errno
+                                                                                         : ENOENT;
         *failure = messages::openFailureDetail(target, messages::systemReason(error));
         return nullptr;
     }
@@ -98,10 +98,8 @@ bool isPortFailure(QSerialPort::SerialPortError error)
     switch (error) {
     case QSerialPort::NoError:
     case QSerialPort::UnsupportedOperationError:
-    case QSerialPort::TimeoutError:
-        return false;
-    default:
-        return true;
+    case QSerialPort::TimeoutError: return false;
+    default: return true;
     }
 }
 

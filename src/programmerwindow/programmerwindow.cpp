@@ -1,9 +1,9 @@
 #include "programmerwindow/programmerwindow.h"
 
-#include "ui/dialogs.h"
 #include "image/configfile.h"
 #include "programmer/engine.h"
 #include "programmer/serialsettings.h"
+#include "ui/dialogs.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -120,7 +120,8 @@ void ProgrammerWindow::createMenus()
     auto *portGroup = new QActionGroup(this);
     portGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (int port = 1; port <= int(m_ports.size()); ++port) {
-        m_ports[port - 1] = addSwitch(serialMenu, QStringLiteral("Com%1").arg(port), portName(port));
+        m_ports[port - 1] = addSwitch(serialMenu, QStringLiteral("Com%1").arg(port),
+                                      portName(port));
         portGroup->addAction(m_ports[port - 1]);
     }
     m_comMenu->addSeparator()->setObjectName(QStringLiteral("spacb"));
@@ -252,8 +253,8 @@ void ProgrammerWindow::importConfigurationFile()
     // The shortcut reaches the item even while its menu is hidden.
     if (m_operation != Operation::Idle)
         return;
-    const std::optional<QString> path =
-        m_dialogs.openFileName(this, ui::ConfigurationFilter, m_importPath);
+    const std::optional<QString> path = m_dialogs.openFileName(this, ui::ConfigurationFilter,
+                                                               m_importPath);
     if (!path)
         return;
     switch (image::checkConfigurationFile(*path)) {
@@ -263,8 +264,7 @@ void ProgrammerWindow::importConfigurationFile()
                           ui::MessageIcon::Exclamation);
         return;
     case image::LoadResult::Invalid:
-        m_dialogs.message(this, ErrorTitle, image::InvalidFileText,
-                          ui::MessageIcon::Exclamation);
+        m_dialogs.message(this, ErrorTitle, image::InvalidFileText, ui::MessageIcon::Exclamation);
         m_importPath.clear();
         setLoadedFile(NoFileLoaded);
         m_writeMenu->setEnabled(false);

@@ -10,7 +10,9 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 
-namespace kvt::ui { class Dialogs; }
+namespace kvt::ui {
+class Dialogs;
+}
 
 namespace kvt::programmer {
 class ProgrammingEngine;

@@ -16,7 +16,7 @@ using programmer::IdentityField;
 
 struct TextOption {
     const char *name;
-    const char *help;   // %1 the length, %2 and %3 the first and last address
+    const char *help; // %1 the length, %2 and %3 the first and last address
     IdentityField field;
     QByteArray Options::*value;
 };
@@ -42,13 +42,15 @@ const CountOption CountOptions[] = {
     {"wrong-echo-at", "Answer request N with a wrong byte.", 1, &Options::wrongEchoAt},
     {"double-echo-at", "Answer request N with its byte twice, in one write.", 1,
      &Options::doubleEchoAt},
-    {"hangup-after", "Hang up (close the line and exit) after answering N requests, when the "
-                     "next request comes or the line has been idle for 0.1 s.",
+    {"hangup-after",
+     "Hang up (close the line and exit) after answering N requests, when the "
+     "next request comes or the line has been idle for 0.1 s.",
      0, &Options::hangupAfter},
-    {"units", "Play N units one after the other, the number at the end of the serial number "
-              "counting up: once a unit has been written it leaves the line (at the first request "
-              "that is not a write, or after --pause of silence), and the next one answers "
-              "--pause later.",
+    {"units",
+     "Play N units one after the other, the number at the end of the serial number "
+     "counting up: once a unit has been written it leaves the line (at the first request "
+     "that is not a write, or after --pause of silence), and the next one answers "
+     "--pause later.",
      1, &Options::units},
 };
 
@@ -106,13 +108,19 @@ private:
 
 void addOptions(QCommandLineParser &parser)
 {
-    parser.addOption(option("link", QStringLiteral("Make a symbolic link to the device (e.g. "
-                                                   "~/.config/kvt/com1)."), "path"));
-    parser.addOption(option("save", QStringLiteral("On exit, write the memory written as memory "
-                                                   "lines, in the order the addresses were first "
-                                                   "written."), "file"));
-    parser.addOption(option("log", QStringLiteral("Write one line per request received (\"W bbb "
-                                                  "aaa vvv\", \"R bbb aaa\")."), "file"));
+    parser.addOption(option("link",
+                            QStringLiteral("Make a symbolic link to the device (e.g. "
+                                           "~/.config/kvt/com1)."),
+                            "path"));
+    parser.addOption(option("save",
+                            QStringLiteral("On exit, write the memory written as memory "
+                                           "lines, in the order the addresses were first "
+                                           "written."),
+                            "file"));
+    parser.addOption(option("log",
+                            QStringLiteral("Write one line per request received (\"W bbb "
+                                           "aaa vvv\", \"R bbb aaa\")."),
+                            "file"));
     for (const TextOption &t : TextOptions) {
         const QString help = QString::fromLatin1(t.help)
                                  .arg(t.field.length)
@@ -120,14 +128,18 @@ void addOptions(QCommandLineParser &parser)
                                  .arg(t.field.first + t.field.length - 1);
         parser.addOption(option(t.name, help, "text"));
     }
-    parser.addOption(option("delay", QStringLiteral("Wait this long before each reply, up to %1.")
-                                         .arg(MaxDelayMs), "ms"));
-    parser.addOption(option("pause", QStringLiteral("With --units: how long a written unit waits "
-                                                    "for more, and the line stays empty between "
-                                                    "two units (default 2000, up to %1).")
-                                         .arg(MaxDelayMs), "ms"));
-    parser.addOption(option("paced", QStringLiteral("Behave like a 9600-baud line: ten bit times "
-                                                    "per byte, both directions.")));
+    parser.addOption(option(
+        "delay", QStringLiteral("Wait this long before each reply, up to %1.").arg(MaxDelayMs),
+        "ms"));
+    parser.addOption(option("pause",
+                            QStringLiteral("With --units: how long a written unit waits "
+                                           "for more, and the line stays empty between "
+                                           "two units (default 2000, up to %1).")
+                                .arg(MaxDelayMs),
+                            "ms"));
+    parser.addOption(option("paced",
+                            QStringLiteral("Behave like a 9600-baud line: ten bit times "
+                                           "per byte, both directions.")));
     for (const CountOption &c : CountOptions)
         parser.addOption(option(c.name, QString::fromLatin1(c.help), "N"));
 }

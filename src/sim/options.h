@@ -13,7 +13,7 @@ constexpr long MaxDelayMs = 60000;
 
 // How the simulated unit behaves and where it reports.
 struct Options {
-    QByteArray identifier = "KVT00001";   // in the unit's 8-bit set
+    QByteArray identifier = "KVT00001"; // in the unit's 8-bit set
     QByteArray serialNumber = "000000001";
     QByteArray firmware = "0312";
     QByteArray date = "0607";
@@ -27,7 +27,7 @@ struct Options {
     std::optional<long> wrongEchoAt;
     std::optional<long> doubleEchoAt;
     std::optional<long> hangupAfter;
-    std::optional<long> units;   // a line of units, one after the other
+    std::optional<long> units; // a line of units, one after the other
 };
 
 // The command line of kvt-unit-sim, the program's name first. On a usage

@@ -83,7 +83,7 @@ void Simulator::run(int stopFd)
             deadline = unitChange;
         const int ready = waitFor(m_master, deadline);
         if (ready < 0 || (ready == 0 && m_unit.hangupDue()))
-            return;   // stopped, or the hang-up is due and the client is idle
+            return; // stopped, or the hang-up is due and the client is idle
         if (ready == 0) {
             advanceUnits(nowNs());
             continue;
@@ -137,7 +137,7 @@ bool Simulator::idle() const
     int unread = 0;
     if (m_master < 0 || ::ioctl(m_master, FIONREAD, &unread) != 0 || unread != 0)
         return false;
-    return !m_serving;   // looked at after the line, see run()
+    return !m_serving; // looked at after the line, see run()
 }
 
 // Waits for `fd` to become readable, until the monotonic time `deadlineNs`
@@ -239,7 +239,7 @@ bool Simulator::reply(const programmer::protocol::Request &request, long long ar
         std::fflush(m_log);
     }
     if (!unitTakes(request))
-        return true;   // no unit on the line: no answer
+        return true; // no unit on the line: no answer
     const QByteArray bytes = m_unit.answer(request);
     if (bytes.isEmpty())
         return true;
@@ -250,8 +250,8 @@ bool Simulator::reply(const programmer::protocol::Request &request, long long ar
     const long long size = programmer::protocol::requestSize(request.command);
     const long long requestDone = std::max(arrival, m_lineInFree) + size * byteNs;
     m_lineInFree = requestDone;
-    const long long replyStart =
-        std::max(requestDone + m_options.delayMs * 1000000LL, m_lineOutFree);
+    const long long replyStart = std::max(requestDone + m_options.delayMs * 1000000LL,
+                                          m_lineOutFree);
     const long long replyDone = replyStart + bytes.size() * byteNs;
     m_lineOutFree = replyDone;
     if (replyDone > nowNs() && !sleepUntil(replyDone))

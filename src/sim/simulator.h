@@ -76,7 +76,7 @@ private:
     long long m_lastRequestNs = 0;
     long long m_leftNs = 0;
     std::atomic<bool> m_serving = false;
-    mutable std::mutex m_lineMutex;   // idle() against close() on another thread
+    mutable std::mutex m_lineMutex; // idle() against close() on another thread
 };
 
 } // namespace kvt::sim

@@ -9,8 +9,7 @@ namespace kvt::sim {
 
 using programmer::protocol::Request;
 
-Unit::Unit(const Options &options)
-    : m_options(options), m_hangupDue(options.hangupAfter == 0L)
+Unit::Unit(const Options &options) : m_options(options), m_hangupDue(options.hangupAfter == 0L)
 {
     setIdentity(options.serialNumber);
 }

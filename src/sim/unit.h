@@ -49,8 +49,8 @@ private:
     bool m_hangupDue;
     long m_requests = 0;
     long m_unitIndex = 0;
-    std::map<int, quint8> m_identity;   // bank 0
-    std::map<int, quint8> m_memory;     // bank * 256 + address
+    std::map<int, quint8> m_identity; // bank 0
+    std::map<int, quint8> m_memory;   // bank * 256 + address
     QList<int> m_order;
 };
 

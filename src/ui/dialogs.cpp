@@ -60,8 +60,7 @@ std::optional<QString> WidgetDialogs::saveFileName(QWidget *parent, const QStrin
                                                    const QString &startPath)
 {
     const QString path = QFileDialog::getSaveFileName(parent, QString(), startPath, filterText,
-                                                      nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return std::nullopt;
     return path;

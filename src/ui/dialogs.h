@@ -37,14 +37,13 @@ public:
 };
 
 // The configuration file filter of every file dialog.
-inline const QString ConfigurationFilter =
-    QStringLiteral("Molberane configuration file (*.kvt)");
+inline const QString ConfigurationFilter = QStringLiteral("Molberane configuration file (*.kvt)");
 
 // The real dialogs, with QMessageBox and QFileDialog.
 class WidgetDialogs final : public Dialogs {
 public:
-    void message(QWidget *parent, const QString &title, const QString &text,
-                 MessageIcon icon, const QString &detail = QString()) override;
+    void message(QWidget *parent, const QString &title, const QString &text, MessageIcon icon,
+                 const QString &detail = QString()) override;
     Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
                     MessageIcon icon) override;
     std::optional<QString> openFileName(QWidget *parent, const QString &filterText,

@@ -3,7 +3,8 @@
 namespace kvt::ui {
 
 FileTextValidator::FileTextValidator(TextCheck check, QObject *parent)
-    : QValidator(parent), m_check(check)
+    : QValidator(parent),
+      m_check(check)
 {
 }
 

@@ -5,7 +5,9 @@
 namespace kvt::zones {
 
 AreaShape::AreaShape(const QString &caption, Qt::Alignment captionAlignment, QWidget *parent)
-    : QWidget(parent), m_caption(caption), m_captionAlignment(captionAlignment)
+    : QWidget(parent),
+      m_caption(caption),
+      m_captionAlignment(captionAlignment)
 {
     setAutoFillBackground(true);
     setAccessibleName(caption);

@@ -6,8 +6,7 @@
 
 namespace kvt::zones {
 
-CoordinateLabel::CoordinateLabel(const QString &caption, QWidget *parent)
-    : QAbstractButton(parent)
+CoordinateLabel::CoordinateLabel(const QString &caption, QWidget *parent) : QAbstractButton(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -16,8 +16,8 @@ namespace {
 struct RowInfo {
     const char *prefix;
     int digits;
-    char hemisphere;       // design caption
-    int doubleClickDigit;  // the digit a double-click advances once more, or 0
+    char hemisphere;      // design caption
+    int doubleClickDigit; // the digit a double-click advances once more, or 0
 };
 // Indexed by Boundary.
 constexpr RowInfo Rows[BoundaryCount] = {
@@ -30,7 +30,8 @@ constexpr RowInfo Rows[BoundaryCount] = {
 } // namespace
 
 CoordinateRow::CoordinateRow(Boundary boundary, QWidget *parent)
-    : QWidget(parent), m_boundary(boundary)
+    : QWidget(parent),
+      m_boundary(boundary)
 {
     const RowInfo &row = Rows[int(boundary)];
     const QString prefix = QString::fromLatin1(row.prefix);

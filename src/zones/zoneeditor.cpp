@@ -1,11 +1,11 @@
 #include "zones/zoneeditor.h"
 
 #include "image/charset.h"
-#include "zones/coordinaterow.h"
-#include "ui/windowfit.h"
 #include "image/zonecaptions.h"
 #include "image/zoneedits.h"
 #include "ui/validators.h"
+#include "ui/windowfit.h"
+#include "zones/coordinaterow.h"
 #include "zones/zonemap.h"
 
 #include <QBoxLayout>
@@ -25,13 +25,12 @@
 
 namespace kvt::zones {
 
-using image::Clock;
-using image::FlagCount;
-using image::TimePart;
 using image::advanceDigit;
 using image::areaCaption;
 using image::boundaryLine;
+using image::Clock;
 using image::flag;
+using image::FlagCount;
 using image::setArea;
 using image::setFlag;
 using image::setSpeedAlert;
@@ -40,6 +39,7 @@ using image::speedAlert;
 using image::speedText;
 using image::stepSpeed;
 using image::stepTime;
+using image::TimePart;
 using image::timeText;
 using image::toggleHemisphere;
 
@@ -54,7 +54,7 @@ struct SetupColumn {
     const char *label;
     const char *box;
     int widthInCharacters;
-    const char *buttons[4];   // "<", "<<", ">>", ">"
+    const char *buttons[4]; // "<", "<<", ">>", ">"
 };
 constexpr SetupColumn SetupColumns[] = {
     {image::StartTimeLabel, "StartUTC", 8, {"Command4", "Command7", "Command6", "Command2"}},
@@ -69,7 +69,8 @@ struct StepButton {
     int sign;
     bool big;
 };
-constexpr StepButton StepButtons[4] = {{"<", -1, false}, {"<<", -1, true}, {">>", +1, true}, {">", +1, false}};
+constexpr StepButton StepButtons[4] = {
+    {"<", -1, false}, {"<<", -1, true}, {">>", +1, true}, {">", +1, false}};
 
 // Where the parts of the window stand in its grid: row, column, row span,
 // column span. Wide as designed; narrow, with the map on top, where the
@@ -95,7 +96,8 @@ bool stepSetting(ZoneRecord &record, int setting, const StepButton &button)
 
 QString stepName(const QString &label, bool speed, const StepButton &button)
 {
-    const char *unit = speed ? (button.big ? " by 10" : " by 1") : (button.big ? " hour" : " minute");
+    const char *unit = speed ? (button.big ? " by 10" : " by 1")
+                             : (button.big ? " hour" : " minute");
     return (button.sign < 0 ? QStringLiteral("Decrease ") : QStringLiteral("Increase ")) + label
         + QLatin1String(unit);
 }
@@ -118,9 +120,11 @@ void showText(QLineEdit *box, const QString &text)
 } // namespace
 
 ZoneEditor::ZoneEditor(int zone, const QString &zoneText, QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint),
-      m_zone(zone), m_record(ZoneRecord::fromZoneText(zoneText))
+    : QWidget(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                  | Qt::WindowCloseButtonHint),
+      m_zone(zone),
+      m_record(ZoneRecord::fromZoneText(zoneText))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("Geofencing"));
@@ -129,7 +133,7 @@ ZoneEditor::ZoneEditor(int zone, const QString &zoneText, QWidget *parent)
     QWidget *content = buildContent();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetNoConstraint);   // fitToScreen sizes the window
+    layout->setSizeConstraint(QLayout::SetNoConstraint); // fitToScreen sizes the window
     layout->addWidget(ui::scrollingArea(content));
     showRecord();
     // Where the screen cannot hold the wide arrangement, the map stands
@@ -183,8 +187,12 @@ QWidget *ZoneEditor::buildContent()
     m_optionsLayout->setContentsMargins(0, 0, 0, 0);
     m_optionsLayout->addWidget(buildAreaOptions());
     m_optionsLayout->addWidget(buildSpeedOptions());
-    m_parts = {zoneLabel, mapFrame, buildFlagFrame(QLatin1String(image::CellIdFrameTitle), 0),
-               buildFlagFrame(QLatin1String(image::GpsFrameTitle), 8), buildSetup(), options};
+    m_parts = {zoneLabel,
+               mapFrame,
+               buildFlagFrame(QLatin1String(image::CellIdFrameTitle), 0),
+               buildFlagFrame(QLatin1String(image::GpsFrameTitle), 8),
+               buildSetup(),
+               options};
     arrange(false);
     return content;
 }
@@ -273,7 +281,8 @@ void ZoneEditor::addCellIdBox(QGridLayout *layout, int column)
     m_cellIdBox->setMaxLength(4);
     m_cellIdBox->setValidator(new ui::FileTextValidator(image::isEncodable, m_cellIdBox));
     m_cellIdBox->setAlignment(Qt::AlignCenter);
-    m_cellIdBox->setFixedWidth(m_cellIdBox->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) + 16);
+    m_cellIdBox->setFixedWidth(m_cellIdBox->fontMetrics().horizontalAdvance(QStringLiteral("WWWW"))
+                               + 16);
     m_cellIdBox->setAccessibleName(cellIdName);
     connect(m_cellIdBox, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (m_showing)

@@ -69,14 +69,14 @@ private:
     bool m_closed = false;
 
     QGridLayout *m_grid = nullptr;
-    std::array<QWidget *, 6> m_parts{};   // in the order of the placing tables
+    std::array<QWidget *, 6> m_parts{}; // in the order of the placing tables
     QBoxLayout *m_optionsLayout = nullptr;
     ZoneMap *m_map = nullptr;
-    std::array<QCheckBox *, 16> m_checks{};              // Check01..Check16
-    std::array<QRadioButton *, AreaCount> m_areaOptions{};   // Option1..Option9
-    QRadioButton *m_noAlert = nullptr;                  // Option10
-    QRadioButton *m_alert = nullptr;                    // Option11
-    std::array<QLineEdit *, 3> m_settingBoxes{};   // StartUTC, StopUTC, SpeedBox
+    std::array<QCheckBox *, 16> m_checks{};                // Check01..Check16
+    std::array<QRadioButton *, AreaCount> m_areaOptions{}; // Option1..Option9
+    QRadioButton *m_noAlert = nullptr;                     // Option10
+    QRadioButton *m_alert = nullptr;                       // Option11
+    std::array<QLineEdit *, 3> m_settingBoxes{};           // StartUTC, StopUTC, SpeedBox
     QLineEdit *m_cellIdBox = nullptr;
 };
 

@@ -29,8 +29,8 @@ constexpr Region Regions[AreaCount] = {
     {"S/W ZONE", 2, 0},    {"WEST ZONE", 1, 0},  {"N/W ZONE", 0, 0},
 };
 
-constexpr int Top = int(Boundary::Top), Bottom = int(Boundary::Bottom),
-              Left = int(Boundary::Left), Right = int(Boundary::Right);
+constexpr int Top = int(Boundary::Top), Bottom = int(Boundary::Bottom), Left = int(Boundary::Left),
+              Right = int(Boundary::Right);
 
 QFont boldened(QFont font)
 {
@@ -42,14 +42,14 @@ QFont boldened(QFont font)
 
 // The map's measures, all from its font and its coordinate rows.
 struct ZoneMap::Metrics {
-    int text;     // height of a line of text
-    int gap;      // half of it
-    int row;      // height of a coordinate row
-    int side;     // width of the outer columns
-    int square;   // width of the square
-    int strip;    // height of the strip above the regions holding the longitude rows
-    int outer;    // height of the outer rows of regions
-    int inner;    // height of the square
+    int text;   // height of a line of text
+    int gap;    // half of it
+    int row;    // height of a coordinate row
+    int side;   // width of the outer columns
+    int square; // width of the square
+    int strip;  // height of the strip above the regions holding the longitude rows
+    int outer;  // height of the outer rows of regions
+    int inner;  // height of the square
 };
 
 ZoneMap::ZoneMap(QWidget *parent) : QWidget(parent)
@@ -86,8 +86,14 @@ ZoneMap::ZoneMap(QWidget *parent) : QWidget(parent)
     placeChildren();
 }
 
-QColor ZoneMap::areaColourOn() { return QColor(0, 64, 0); }
-QColor ZoneMap::areaColourOff() { return QColor(128, 0, 0); }
+QColor ZoneMap::areaColourOn()
+{
+    return QColor(0, 64, 0);
+}
+QColor ZoneMap::areaColourOff()
+{
+    return QColor(128, 0, 0);
+}
 
 QPoint ZoneMap::cellOf(Area area)
 {
@@ -154,7 +160,8 @@ void ZoneMap::placeChildren()
     for (int b : {Top, Bottom}) {
         const int edgeY = y[b == Top ? 1 : 2];
         m_lines[b]->setGeometry(0, edgeY - 1, x[3], 2);
-        m_rows[b]->setGeometry({{x[1] + m.square / 2 - latitude.width() / 2, edgeY - m.row / 2}, latitude});
+        m_rows[b]->setGeometry(
+            {{x[1] + m.square / 2 - latitude.width() / 2, edgeY - m.row / 2}, latitude});
         const int titleY = b == Top ? edgeY - m.row / 2 - m.gap / 4 - m.text
                                     : edgeY + m.row / 2 + m.gap / 4;
         m_titles[b]->setGeometry(x[1], titleY, m.square, m.text);
@@ -172,12 +179,11 @@ bool ZoneMap::event(QEvent *event)
     switch (event->type()) {
     case QEvent::FontChange:
     case QEvent::StyleChange:
-    case QEvent::LayoutRequest:   // a row's size changed
+    case QEvent::LayoutRequest: // a row's size changed
         updateGeometry();
         placeChildren();
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::event(event);
 }

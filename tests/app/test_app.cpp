@@ -1,11 +1,11 @@
 // Start-up: the splash sequence and one configurator per user, in this process and across processes.
 #include "app/singleinstance.h"
 #include "app/splash.h"
-#include "ui/dialogs.h"
 #include "app/startup.h"
 #include "editor/mainwindow.h"
 #include "scripteddialogs.h"
 #include "testenv.h"
+#include "ui/dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -46,20 +46,22 @@ private slots:
         for (const QString &lock : {m_folders.file("first.lock"), m_folders.file("plain/kvt-configurator.lock")}) {
             SingleInstance instance(lock);
             const auto window = kvt::app::startConfigurator(d, instance);
-            QVERIFY(window && window->isVisible() && d.shown.isEmpty() && instance.isLocked() == !lock.contains("plain"));
+            QVERIFY(window && window->isVisible() && d.shown.isEmpty()
+                    && instance.isLocked() == !lock.contains("plain"));
             QPointer<QWidget> splash;
             for (QWidget *w : QApplication::topLevelWidgets())
                 splash = w->objectName() == "Form2" && w->isVisible() ? w : splash.data();
-            QVERIFY(splash && window->close());   // closing the main window early takes the splash with it
+            QVERIFY(splash && window->close()); // closing the main window early takes the splash with it
             QTRY_VERIFY(!splash);
         }
     }
     void secondStartIsRefused()
     {
         SingleInstance first(m_folders.file("second.lock")), second(m_folders.file("second.lock"));
-        const auto before = QApplication::topLevelWidgets();   // no window, not even for a moment
+        const auto before = QApplication::topLevelWidgets(); // no window, not even for a moment
         d.onMessage = [&](const ScriptedDialogs::Shown &) { QCOMPARE(QApplication::topLevelWidgets(), before); };
-        QVERIFY(first.tryLock() && !kvt::app::startConfigurator(d, second) && QApplication::topLevelWidgets() == before);
+        QVERIFY(first.tryLock() && !kvt::app::startConfigurator(d, second)
+                && QApplication::topLevelWidgets() == before);
         QCOMPARE(QString::number(d.shown.size()) + d.last()->title + "|" + d.last()->text,
                  "1Warning Message|Application already running!...");
         QVERIFY(d.last()->icon == kvt::ui::MessageIcon::Exclamation && first.isLocked() && !second.isLocked());
@@ -71,8 +73,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
         two.start(QStringLiteral(KVT_CONFIGURATOR), {});
         QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += two.readAllStandardError()).contains("kvt-configurator: Application already running!...\n"), 10000);
-        two.kill();   // it waits for its warning to be acknowledged
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (err += two.readAllStandardError()).contains("kvt-configurator: Application already running!...\n"), 10000);
+        two.kill(); // it waits for its warning to be acknowledged
         two.waitForFinished();
         QVERIFY(one.state() == QProcess::Running && !SingleInstance(lock).tryLock());
         one.kill();
@@ -101,7 +104,9 @@ private slots:
                         shownButtons << button->text().remove('&');
                 act(box);
             });
-            QCOMPARE(dialogs.askYesNo(nullptr, "Warning Message", "           Save before exit?", kvt::ui::MessageIcon::None), answer);
+            QCOMPARE(dialogs.askYesNo(nullptr, "Warning Message", "           Save before exit?",
+                                      kvt::ui::MessageIcon::None),
+                     answer);
             QCOMPARE(shownButtons, QStringList({"Yes", "No"}));
         }
     }

@@ -22,7 +22,10 @@
 using namespace kvt::programmer;
 
 namespace {
-struct Run { int exitCode = -1; QString out, err; };
+struct Run {
+    int exitCode = -1;
+    QString out, err;
+};
 
 Run runKvt(const QStringList &args, const QString &stdoutFile = {}, bool asNobody = false)
 {
@@ -52,12 +55,9 @@ class CliDeviceTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestFolders> m_folders;
-    QString m_file;   // smallFile()
+    QString m_file; // smallFile()
 
-    QString fileHash() const
-    {
-        return QCryptographicHash::hash(readFile(m_file), QCryptographicHash::Sha256).toHex();
-    }
+    QString fileHash() const { return QCryptographicHash::hash(readFile(m_file), QCryptographicHash::Sha256).toHex(); }
 
 private slots:
     void init()
@@ -85,7 +85,9 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         // No progress bar when stdout is no terminal: the summary line alone.
         QVERIFY2(QRegularExpression("^Tracking base successfully programmed, 4389 of 4389 bytes "
-                                    "successfully writted , Elapsed time: \\d+sec\n$").match(run.out).hasMatch(),
+                                    "successfully writted , Elapsed time: \\d+sec\n$")
+                     .match(run.out)
+                     .hasMatch(),
                  qPrintable(run.out + run.err));
         QCOMPARE(sim.requests().size(), 4389);
         QCOMPARE(sim.requests(), writeRequests(file));
@@ -98,10 +100,10 @@ private slots:
     void portsResultsAndFailures()
     {
         SimUnit sim;
-        QVERIFY(sim.start({"--firmware", "0005", "--date", "1108", "--wrong-echo-at", "3",
-                           "--identifier", QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"}));
+        QVERIFY(sim.start({"--firmware", "0005", "--date", "1108", "--wrong-echo-at", "3", "--identifier",
+                           QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"}));
         QVERIFY(QFile::link(sim.device(), m_folders->configFolder() + "/com2"));
-        Run run = runKvt({"write", "--port", "com2", m_file});   // wins over the settings' COM1
+        Run run = runKvt({"write", "--port", "com2", m_file}); // wins over the settings' COM1
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QString());
         QCOMPARE(run.err, QStringLiteral("Invalid response received from tracking unit, programming aborted...\n"));
@@ -109,24 +111,35 @@ private slots:
 
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral(u"Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: 000000001    "
-                                         u"Firmware version: 0.05    Manufacturing date: 11/2008\n"));
-        QCOMPARE(runKvt({"read-id", "--port", sim.device()}, "/dev/full").exitCode, 1);   // no success
+        QCOMPARE(run.out,
+                 QStringLiteral(u"Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: 000000001    "
+                                u"Firmware version: 0.05    Manufacturing date: 11/2008\n"));
+        QCOMPARE(runKvt({"read-id", "--port", sim.device()}, "/dev/full").exitCode, 1); // no success
     }
 
     // The first line is the operation's message, the second names the
     // device and the system's reason, with the fix.
     void openFailuresSayWhy_data()
     {
-        QTest::addColumn<QString>("port");     // DEVICE: the simulator's
+        QTest::addColumn<QString>("port"); // DEVICE: the simulator's
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("second");   // FOLDER: the configuration folder
-        QTest::newRow("no such device") << "FOLDER/ttyUSB7" << "" << "FOLDER/ttyUSB7: " + NoDevice;
-        QTest::newRow("link to nothing") << "COM2" << "link" << "COM2 -> FOLDER/gone: " + NoDevice;
-        QTest::newRow("COM4 without link") << "COM4" << "" << "COM4 is /dev/ttyS3 (there is no link FOLDER/com4)";
-        QTest::newRow("locked") << "DEVICE" << "lock" << "DEVICE: " + Busy + "locked by minicom (process PID, user pi): "
-                                                        "LOCK";
-        QTest::newRow("permission denied") << "DEVICE" << "mode 000"
+        QTest::addColumn<QString>("second"); // FOLDER: the configuration folder
+        QTest::newRow("no such device") << "FOLDER/ttyUSB7"
+                                        << ""
+                                        << "FOLDER/ttyUSB7: " + NoDevice;
+        QTest::newRow("link to nothing") << "COM2"
+                                         << "link"
+                                         << "COM2 -> FOLDER/gone: " + NoDevice;
+        QTest::newRow("COM4 without link") << "COM4"
+                                           << ""
+                                           << "COM4 is /dev/ttyS3 (there is no link FOLDER/com4)";
+        QTest::newRow("locked") << "DEVICE"
+                                << "lock"
+                                << "DEVICE: " + Busy
+                + "locked by minicom (process PID, user pi): "
+                  "LOCK";
+        QTest::newRow("permission denied") << "DEVICE"
+                                           << "mode 000"
                                            << "DEVICE: Permission denied - add your user to the `dialout` group "
                                               "(sudo usermod -aG dialout $USER, then log in again)";
     }
@@ -148,15 +161,16 @@ private slots:
         if (setup == "mode 000") {
             QVERIFY(::chmod(QFile::encodeName(sim.device()).constData(), 0) == 0);
             // nobody may read the file, and nothing more of ours.
-            QVERIFY(QFile::setPermissions(m_folders->path(), QFile::permissions(m_folders->path())
-                                                                 | QFile::ExeOther));
+            QVERIFY(QFile::setPermissions(m_folders->path(), QFile::permissions(m_folders->path()) | QFile::ExeOther));
             QVERIFY(QFile::setPermissions(m_file, QFile::permissions(m_file) | QFile::ReadOther));
             if (asNobody && runKvt({"--version"}, {}, true).exitCode != 0)
                 QSKIP("the user nobody cannot run kvt here");
         }
         const auto expand = [&](QString text) {
-            return text.replace("DEVICE", sim.device()).replace("FOLDER", m_folders->configFolder())
-                .replace("LOCK", lock).replace("PID", QString::number(getpid()));
+            return text.replace("DEVICE", sim.device())
+                .replace("FOLDER", m_folders->configFolder())
+                .replace("LOCK", lock)
+                .replace("PID", QString::number(getpid()));
         };
         for (const QString command : {"write", "read-id"}) {
             QStringList args{command, "--port", expand(port)};
@@ -164,15 +178,16 @@ private slots:
             QCOMPARE(run.exitCode, 1);
             const QString first = command == QLatin1String("write") ? "Programming aborted..." : "Reading aborted...";
             const QStringList lines = run.err.split('\n');
-            QCOMPARE(lines.value(0), port == "COM4" && QFile::exists("/dev/ttyS3")
-                                         ? lines.value(0)   // it opened, then the unit did not answer
-                                         : "Unable to open the Serial Port, " + first);
+            QCOMPARE(lines.value(0),
+                     port == "COM4" && QFile::exists("/dev/ttyS3")
+                         ? lines.value(0) // it opened, then the unit did not answer
+                         : "Unable to open the Serial Port, " + first);
             QCOMPARE(lines.value(1).left(expand(second).size()), expand(second));
         }
         QTRY_VERIFY(sim.drained());
         QCOMPARE(sim.requests(), QStringList());
         if (setup == "lock")
-            QCOMPARE(readFile(lock), lockBytes);   // left as it was
+            QCOMPARE(readFile(lock), lockBytes); // left as it was
     }
 
     // --repeat: three units one after the other, each written once it
@@ -189,7 +204,8 @@ private slots:
         const QString oneLog = m_folders->file("one.csv"), noneLog = m_folders->file("none.csv");
         QProcess repeat, unanswered;
         repeat.start(QStringLiteral(KVT_BIN), {"write", "--repeat", "--log", log, "--port", line.device(), m_file});
-        unanswered.start(QStringLiteral(KVT_BIN), {"write", "--identify", "--log", noneLog, "--port", silent.device(), m_file});
+        unanswered.start(QStringLiteral(KVT_BIN),
+                         {"write", "--identify", "--log", noneLog, "--port", silent.device(), m_file});
         const Run one = runKvt({"write", "--identify", "--log", oneLog, "--port", single.device(), m_file});
         QCOMPARE(one.exitCode, 0);
         QCOMPARE(one.out.section('\n', 0, 0), Identity.arg("000000001"));
@@ -216,14 +232,20 @@ private slots:
         QCOMPARE(rows.size(), 4);
         for (int unit = 1; unit <= 3; ++unit) {
             const QString serial = QStringLiteral("00000000%1").arg(unit);
-            QCOMPARE(lines.at(unit - 1), QStringLiteral("Unit %1: KVT00001 %2 - Tracking base successfully programmed, "
-                                                        "10 of 10 bytes successfully writted , Elapsed time: 0sec - "
-                                                        "%1 programmed").arg(unit).arg(serial));
+            QCOMPARE(lines.at(unit - 1),
+                     QStringLiteral("Unit %1: KVT00001 %2 - Tracking base successfully programmed, "
+                                    "10 of 10 bytes successfully writted , Elapsed time: 0sec - "
+                                    "%1 programmed")
+                         .arg(unit)
+                         .arg(serial));
             const QStringList row = rows.at(unit).split(',');
             QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$")
-                         .match(row.value(0)).hasMatch(), qPrintable(row.value(0)));
-            QCOMPARE(row.mid(1), (QStringList{line.device(), "KVT00001", serial, m_file, fileHash(), "programmed", "10",
-                                              row.value(8)}));
+                         .match(row.value(0))
+                         .hasMatch(),
+                     qPrintable(row.value(0)));
+            QCOMPARE(
+                row.mid(1),
+                (QStringList{line.device(), "KVT00001", serial, m_file, fileHash(), "programmed", "10", row.value(8)}));
         }
     }
 
@@ -247,8 +269,9 @@ private slots:
             if (devices.last() == sim.device())
                 simulator = port.toObject();
         }
-        QCOMPARE(simulator["com"].toArray().first().toObject(),
-                 (QJsonObject{{"name", "COM2"}, {"link", m_folders->configFolder() + "/com2"}, {"target", sim.device()}}));
+        QCOMPARE(
+            simulator["com"].toArray().first().toObject(),
+            (QJsonObject{{"name", "COM2"}, {"link", m_folders->configFolder() + "/com2"}, {"target", sim.device()}}));
         QCOMPARE(simulator["listed"].toBool(), false);
         for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
             QVERIFY2(devices.contains(info.systemLocation()), qPrintable(info.systemLocation()));
@@ -256,8 +279,11 @@ private slots:
 
     void wrongUsage()
     {
-        for (const QStringList &args : {QStringList{"write"}, {"write", "--speed", "9", "a.kvt"}, {"read-id", "a"},
-                                        {"read-id", "--repeat"}, {"ports", "x"}})
+        for (const QStringList &args : {QStringList{"write"},
+                                        {"write", "--speed", "9", "a.kvt"},
+                                        {"read-id", "a"},
+                                        {"read-id", "--repeat"},
+                                        {"ports", "x"}})
             QCOMPARE(runKvt(args).exitCode, 2);
         QVERIFY(runKvt({"write", "--help"}).out.startsWith(QStringLiteral("Usage: kvt write")));
     }
@@ -276,7 +302,7 @@ private slots:
             QVERIFY(kvt.waitForFinished(5000));
             QCOMPARE(kvt.exitCode(), exitCode);
             QCOMPARE(kvt.readAllStandardError(), QByteArray("Interrupted, programming aborted...\n"));
-            QTRY_VERIFY(sim.drained());   // at most the request already on its way came after
+            QTRY_VERIFY(sim.drained()); // at most the request already on its way came after
             QVERIFY2(sim.requests().size() <= sent + 1, qPrintable(QString::number(sim.requests().size() - sent)));
         }
     }

@@ -18,11 +18,17 @@ using namespace kvt::image;
 
 namespace {
 
-constexpr int Zone07 = ParameterLineCount + 6 * ZoneLineCount;       // its first line, 0-based
+constexpr int Zone07 = ParameterLineCount + 6 * ZoneLineCount; // its first line, 0-based
 constexpr int Bank065 = ParameterLineCount + ZoneCount * ZoneLineCount;
 
-QByteArray joined(const QList<QByteArray> &lines) { return lines.join("\r\n") + "\r\n"; }
-QList<QByteArray> startupLines() { return splitLines(imageBytes(startupDocument())); }
+QByteArray joined(const QList<QByteArray> &lines)
+{
+    return lines.join("\r\n") + "\r\n";
+}
+QList<QByteArray> startupLines()
+{
+    return splitLines(imageBytes(startupDocument()));
+}
 
 QByteArray changed(void (*edit)(Document &))
 {
@@ -57,7 +63,10 @@ class TestCliFleet : public QObject {
 
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QString saved(const QString &name, const QByteArray &bytes) { return writeBytes(path(name), bytes) ? path(name) : QString(); }
+    QString saved(const QString &name, const QByteArray &bytes)
+    {
+        return writeBytes(path(name), bytes) ? path(name) : QString();
+    }
 
 private slots:
     void setAndBuildBaseKeepEveryOtherByte()
@@ -81,8 +90,9 @@ private slots:
         QVERIFY2(fileBytes(out) == joined(expected), qPrintable(QStringLiteral("seed %1").arg(seed)));
 
         // build --base: the keys left out keep the template's values and bytes.
-        QVERIFY(writeBytes(json, R"({"SimPin": "1234", "Zones": [)" + QByteArray("{},").repeated(6)
-                                     + R"({"CellId": "1A2B"})" + QByteArray(",{}").repeated(57) + "]}"));
+        QVERIFY(writeBytes(json,
+                           R"({"SimPin": "1234", "Zones": [)" + QByteArray("{},").repeated(6) + R"({"CellId": "1A2B"})"
+                               + QByteArray(",{}").repeated(57) + "]}"));
         QCOMPARE(runKvt({"build", "--base", tmpl, json, out}).exitCode, 0);
         QCOMPARE(fileBytes(out), joined(expected));
         // The template's own JSON form, zones from random lines included, builds back into it.
@@ -114,7 +124,8 @@ private slots:
             {{"SimPIN=1234"}, "SimPIN: unknown key"},
             {{"TempHighAlert=hot"}, "TempHighAlert: expected a number of degrees, found the text \"hot\""},
             {{"Checks.33=1"}, "Checks.33: name one check box, Checks.1 to Checks.32"},
-            {{"SimPin=1", "Zones.7.StartTime=2400"}, "Zones.7.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
+            {{"SimPin=1", "Zones.7.StartTime=2400"},
+             "Zones.7.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
             {{"Gprs.Apn=Ω"}, "Gprs.Apn: \"Ω\" has no code in the Windows-1252 character set and cannot be stored"},
             {{"GprsFormat=x"}, "GprsFormat: the unit's GPRS string is composed from the Gprs boxes; set those"},
             {{"SimPin=1", "SimPin=2"}, "SimPin: given twice"},
@@ -145,28 +156,35 @@ private slots:
                                   << R"(Register "Erase SIM memory on product startup": off -> on)";
         QTest::newRow("LOG field") << changed([](Document &d) { d.check(31) = Ticked; })
                                    << R"(LOG memory "Reserved" (Check31): off -> on)";
-        QTest::newRow("GPRS box") << changed([](Document &d) { d.gprsText(GprsField::Apn) = QStringLiteral("\"m2m.example\""); })
-                                  << R"(GPRS APN: "internet.example" -> "m2m.example")";
-        QTest::newRow("zone field") << changed([](Document &d) { d.zoneTexts[6] = ZoneRecord{.cellId = "1A2B"}.toZoneText(7); })
-                                    << "Zone 07 Cell-ID: ~~~~ -> 1A2B";
-        QTest::newRow("zone flag") << changed([](Document &d) { d.zoneTexts[6] = ZoneRecord{.gpsFlags = 4}.toZoneText(7); })
-                                   << R"(Zone 07 "Enable Time check": off -> on)";
-        QTest::newRow("zone area") << changed([](Document &d) { d.zoneTexts[6] = ZoneRecord{.alertOptions = 22}.toZoneText(7); })
-                                   << "Zone 07 Square Area - no alert if: Inside -> West";
-        QTest::newRow("stored zone byte") << edited(Zone07 + 62, "007245049")
-                                          << "Line 484 (Zone 07 Reserved245): 007245048 -> 007245049";
-        QTest::newRow("stored address digits") << edited(14, "001016000") << "Line 15 (reserved): 001015000 -> 001016000";
+        QTest::newRow("GPRS box") << changed([](Document &d) {
+            d.gprsText(GprsField::Apn) = QStringLiteral("\"m2m.example\"");
+        }) << R"(GPRS APN: "internet.example" -> "m2m.example")";
+        QTest::newRow("zone field") << changed([](Document &d) {
+            d.zoneTexts[6] = ZoneRecord{.cellId = "1A2B"}.toZoneText(7);
+        }) << "Zone 07 Cell-ID: ~~~~ -> 1A2B";
+        QTest::newRow("zone flag") << changed([](Document &d) {
+            d.zoneTexts[6] = ZoneRecord{.gpsFlags = 4}.toZoneText(7);
+        }) << R"(Zone 07 "Enable Time check": off -> on)";
+        QTest::newRow("zone area") << changed([](Document &d) {
+            d.zoneTexts[6] = ZoneRecord{.alertOptions = 22}.toZoneText(7);
+        }) << "Zone 07 Square Area - no alert if: Inside -> West";
+        QTest::newRow("stored zone byte")
+            << edited(Zone07 + 62, "007245049") << "Line 484 (Zone 07 Reserved245): 007245048 -> 007245049";
+        QTest::newRow("stored address digits")
+            << edited(14, "001016000") << "Line 15 (reserved): 001015000 -> 001016000";
         QTest::newRow("stored bank 065") << edited(Bank065, "065000035")
                                          << "Line 4134 (bank 065 GPRS string): " + gprs + " -> #" + gprs.mid(1);
-        QTest::newRow("control characters") << changed([](Document &d) { d.gprsText(GprsField::Apn) = QStringLiteral("a\x1b[2J\nb"); })
-                                            << u"GPRS APN: \"internet.example\" -> a\u241B[2J\u240Ab"_qs;
+        QTest::newRow("control characters")
+            << changed([](Document &d) { d.gprsText(GprsField::Apn) = QStringLiteral("a\x1b[2J\nb"); })
+            << u"GPRS APN: \"internet.example\" -> a\u241B[2J\u240Ab"_qs;
     }
 
     void diffNamesOneChangeInOneLine()
     {
         QFETCH(QByteArray, b);
         QFETCH(QString, expected);
-        const Run run = runKvt({"diff", saved(QStringLiteral("a.kvt"), imageBytes(startupDocument())), saved(QStringLiteral("b.kvt"), b)});
+        const Run run = runKvt(
+            {"diff", saved(QStringLiteral("a.kvt"), imageBytes(startupDocument())), saved(QStringLiteral("b.kvt"), b)});
         QVERIFY2(run.exitCode == 1 && run.err.isEmpty(), qPrintable(run.err));
         QCOMPARE(QString::fromUtf8(run.out), expected + u'\n');
     }
@@ -180,10 +198,20 @@ private slots:
         lines[Zone07 + 62] = "007245049";
         const Run json = runKvt({"diff", "--json", a, saved(QStringLiteral("b.kvt"), joined(lines))});
         QCOMPARE(json.exitCode, 1);
-        QCOMPARE(QJsonDocument::fromJson(json.out).object(), (QJsonObject{{"differences", QJsonArray{
-            QJsonObject{{"line", 9}, {"key", "TempHighAlert"}, {"label", "THA"}, {"a", u"+125°C"_qs}, {"b", u"+25.5°C"_qs}},
-            QJsonObject{{"line", 484}, {"key", QJsonValue::Null}, {"label", "Zone 07 Reserved245"}, {"a", "007245048"}, {"b", "007245049"}}}}}));
-        for (const QStringList &args : QList<QStringList>{{"diff", a, path(QStringLiteral("missing.kvt"))}, {"diff", a}, {"diff", "-", "-"}})
+        QCOMPARE(QJsonDocument::fromJson(json.out).object(),
+                 (QJsonObject{{"differences",
+                               QJsonArray{QJsonObject{{"line", 9},
+                                                      {"key", "TempHighAlert"},
+                                                      {"label", "THA"},
+                                                      {"a", u"+125°C"_qs},
+                                                      {"b", u"+25.5°C"_qs}},
+                                          QJsonObject{{"line", 484},
+                                                      {"key", QJsonValue::Null},
+                                                      {"label", "Zone 07 Reserved245"},
+                                                      {"a", "007245048"},
+                                                      {"b", "007245049"}}}}}));
+        for (const QStringList &args :
+             QList<QStringList>{{"diff", a, path(QStringLiteral("missing.kvt"))}, {"diff", a}, {"diff", "-", "-"}})
             QCOMPARE(runKvt(args).exitCode, 2);
     }
 
@@ -191,18 +219,22 @@ private slots:
     {
         const QString good = saved(QStringLiteral("good.kvt"), imageBytes(startupDocument()));
         const QString bad = saved(QStringLiteral("bad.kvt"), "x\r\n"), missing = path(QStringLiteral("missing.kvt"));
-        const QString longGprs = saved(QStringLiteral("long.kvt"), changed([](Document &d) { d.gprsText(GprsField::Ip) = QString(300, u'1'); }));
+        const QString longGprs = saved(QStringLiteral("long.kvt"),
+                                       changed([](Document &d) { d.gprsText(GprsField::Ip) = QString(300, u'1'); }));
         const QString bank = saved(QStringLiteral("bank.kvt"), edited(Bank065, "065000035"));
         const Run run = runKvt({"check", good, bad, longGprs, missing, bank});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.err.split(u'\n'), (QStringList{
-            QStringLiteral("kvt: %1: %2").arg(bad, InvalidFileText),
-            QStringLiteral("kvt: warning: %1: the GPRS string has %2 characters; the unit takes at most 255")
-                .arg(longGprs).arg(composeGprsString(defaultGprsTexts()).size() + 300),
-            QStringLiteral("kvt: %1: %2").arg(missing, UnreadableFileText),
-            QStringLiteral("kvt: warning: %1: bank 065 holds another GPRS string than the GPRS boxes compose; "
-                           "the unit receives the one in bank 065").arg(bank),
-            QString()}));
+        QCOMPARE(run.err.split(u'\n'),
+                 (QStringList{
+                     QStringLiteral("kvt: %1: %2").arg(bad, InvalidFileText),
+                     QStringLiteral("kvt: warning: %1: the GPRS string has %2 characters; the unit takes at most 255")
+                         .arg(longGprs)
+                         .arg(composeGprsString(defaultGprsTexts()).size() + 300),
+                     QStringLiteral("kvt: %1: %2").arg(missing, UnreadableFileText),
+                     QStringLiteral("kvt: warning: %1: bank 065 holds another GPRS string than the GPRS boxes compose; "
+                                    "the unit receives the one in bank 065")
+                         .arg(bank),
+                     QString()}));
         const Run warned = runKvt({"check", good, longGprs, bank});
         QVERIFY(warned.exitCode == 0 && warned.out.isEmpty() && warned.err.count(QStringLiteral("warning")) == 2);
     }
@@ -220,7 +252,8 @@ private slots:
         QVERIFY(pipe.created() && !pipe.wasOpened());
         const QString kvt = saved(QStringLiteral("template.kvt"), imageBytes(startupDocument()));
         const Run swapped = runKvt({"build", kvt, out});
-        QVERIFY2(swapped.exitCode == 1 && swapped.err.contains(QStringLiteral("`kvt show --json %1`").arg(kvt)), qPrintable(swapped.err));
+        QVERIFY2(swapped.exitCode == 1 && swapped.err.contains(QStringLiteral("`kvt show --json %1`").arg(kvt)),
+                 qPrintable(swapped.err));
         QVERIFY(!QFile::exists(out));
         // "-" as output of new and build is standard output.
         QCOMPARE(runKvt({"new", "-"}).out, imageBytes(startupDocument()));

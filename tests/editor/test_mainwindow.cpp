@@ -1,9 +1,9 @@
 // The main window driven as a user and a screen reader drive it, with the zone editor opened from its menu.
 #include "editor/mainwindow.h"
-#include "image/parametertables.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
+#include "image/parametertables.h"
 #include "programmerwindow/programmerwindow.h"
 #include "scripteddialogs.h"
 #include "testdocuments.h"
@@ -14,10 +14,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QGroupBox>
-#include <QLabel>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -30,20 +30,30 @@
 #include <QTest>
 #include <QTextDocument>
 
-using kvt::ui::Answer;
 using kvt::editor::MainWindow;
 using kvt::image::Document;
+using kvt::ui::Answer;
 
 static const QString Caption = QStringLiteral("MOLBERANE\u00AE KVT Series Configurator version 1.2 - ");
 static const QString Deg = QStringLiteral("\u00B0C");
 static const QString SaveFailed = QStringLiteral("Unable to save the configuration file, saving aborted...");
 
 // Every control shows the document, or the test names those that do not.
-#define VERIFY_CONTROLS_SHOW_DOCUMENT() \
-    do { const QStringList wrong = disagreements(); QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("; "))); } while (0)
+#define VERIFY_CONTROLS_SHOW_DOCUMENT()                                                                                \
+    do {                                                                                                               \
+        const QStringList wrong = disagreements();                                                                     \
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("; ")));                                                       \
+    } while (0)
 
-static QByteArray fileBytes(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : ""; }
-static QAccessibleInterface *accessible(QObject *o) { return QAccessible::queryAccessibleInterface(o); }
+static QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : "";
+}
+static QAccessibleInterface *accessible(QObject *o)
+{
+    return QAccessible::queryAccessibleInterface(o);
+}
 
 // How a person changes a control: a screen reader's action or text edit, the mouse, the keyboard, or code.
 enum Path { Toggle, Press, Insert, Replace, Delete, SetValue, Mouse, Space, Keys, Paste, Code };
@@ -91,15 +101,16 @@ class TestMainWindow : public QObject {
     bool closeZone(QWidget *editor)
     {
         return editor->close() && QTest::qWaitFor([this] {
-            return w->isEnabled() && !w->findChild<kvt::zones::ZoneEditor *>() && !part<QTimer>("Timer1")->isActive();
-        });
+                   return w->isEnabled() && !w->findChild<kvt::zones::ZoneEditor *>()
+                       && !part<QTimer>("Timer1")->isActive();
+               });
     }
     QString shown(const QString &control)
     {
         QWidget *c = part<QWidget>(control);
         if (auto *check = qobject_cast<QCheckBox *>(c))
             return QString::number(check->checkState());
-        if (auto *plain = qobject_cast<QPlainTextEdit *>(c))   // no-break spaces kept, lines ended by LF
+        if (auto *plain = qobject_cast<QPlainTextEdit *>(c)) // no-break spaces kept, lines ended by LF
             return plain->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
         return qobject_cast<QLineEdit *>(c)->text();
     }
@@ -110,23 +121,28 @@ class TestMainWindow : public QObject {
         QStringList found;
         const auto expect = [&](const QString &name, const QString &shownText, const QString &held) {
             if (shownText != held)
-                found << QStringLiteral("%1 shows \"%2\", the document \"%3\"").arg(name, shownText.left(40), held.left(40));
+                found << QStringLiteral("%1 shows \"%2\", the document \"%3\"")
+                             .arg(name, shownText.left(40), held.left(40));
         };
         for (const TextBox &box : TextBoxes)
             expect(box.name, text(box.name), doc().*(box.text));
         for (int f = 0; f < kvt::image::GprsFieldCount; ++f)
-            expect(kvt::image::gprsFieldName(kvt::image::GprsField(f)), text(kvt::image::gprsFieldName(kvt::image::GprsField(f))), doc().gprs[f]);
+            expect(kvt::image::gprsFieldName(kvt::image::GprsField(f)),
+                   text(kvt::image::gprsFieldName(kvt::image::GprsField(f))), doc().gprs[f]);
         for (const ValueBox &box : ValueBoxes)
             expect(box.name, text(box.name), box.form(doc().*(box.value)));
         for (int n = 1; n <= kvt::image::CheckCount; ++n)
             expect(QStringLiteral("Check%1").arg(n), shown(QStringLiteral("Check%1").arg(n)),
-                   QString::number(doc().check(n) == kvt::image::Ticked ? 2 : doc().check(n) == kvt::image::Greyed ? 1 : 0));
+                   QString::number(doc().check(n) == kvt::image::Ticked       ? 2
+                                       : doc().check(n) == kvt::image::Greyed ? 1
+                                                                              : 0));
         const QString format = kvt::image::composeGprsString(doc().gprs);
         expect("GprsFormat", shown("GprsFormat"), format);
         expect("FormatLen", text("FormatLen"), QString::number(format.size()));
         expect("GprsFormat colour", part<QPlainTextEdit>("GprsFormat")->palette().color(QPalette::Base).name(),
                format.size() > 255 ? "#ff0000" : QPalette().color(QPalette::Base).name());
-        expect("Frame3", part<QGroupBox>("Frame3")->title(), kvt::image::logMemoryCaption(kvt::image::logRecordCount(logRecordSize(doc().checks))));
+        expect("Frame3", part<QGroupBox>("Frame3")->title(),
+               kvt::image::logMemoryCaption(kvt::image::logRecordCount(logRecordSize(doc().checks))));
         return found;
     }
 
@@ -141,13 +157,16 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<Path>("path");
         QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("watched");   // the control that shows the result
+        QTest::addColumn<QString>("watched"); // the control that shows the result
         QTest::addColumn<QString>("result");
         const auto row = [](const char *tag, const char *control, Path path, const QString &input, const char *watched,
-                            const QString &result) { QTest::newRow(tag) << QString(control) << path << input << QString(watched) << result; };
+                            const QString &result) {
+            QTest::newRow(tag) << QString(control) << path << input << QString(watched) << result;
+        };
         const QString apn = QStringLiteral("\"internet.example\"");
         for (const auto &[name, box] : {std::pair{"register", "Check5"}, {"LOG", "Check17"}}) {
-            for (const auto &[how, path] : {std::pair{"Toggle", Toggle}, {"mouse", Mouse}, {"Space", Space}, {"code", Code}})
+            for (const auto &[how, path] :
+                 {std::pair{"Toggle", Toggle}, {"mouse", Mouse}, {"Space", Space}, {"code", Code}})
                 row(qPrintable(QStringLiteral("%1 box, %2").arg(name, how)), box, path, {}, box, "2");
         }
         row("PIN, Insert", "SimPin", Insert, "1234", "SimPin", "1234");
@@ -171,9 +190,12 @@ private slots:
         row("GPRS, carriage return refused", "Apn", SetValue, "a\rb", "Apn", apn);
         for (const auto &[how, path] : {std::pair{"Press", Press}, {"mouse", Mouse}, {"Space", Space}, {"code", Code}})
             row(qPrintable(QStringLiteral("step button, %1").arg(how)), "Command1", path, {}, "TempHA", "+124.5" + Deg);
-        for (const auto &[how, path] : {std::pair{"set text", SetValue}, {"Insert", Insert}, {"Delete", Delete}, {"code", Code}}) {
-            row(qPrintable(QStringLiteral("value box, %1 refused").arg(how)), "TempHA", path, "+20" + Deg, "TempHA", "+125" + Deg);
-            row(qPrintable(QStringLiteral("string length, %1 refused").arg(how)), "FormatLen", path, "3", "FormatLen", "161");
+        for (const auto &[how, path] :
+             {std::pair{"set text", SetValue}, {"Insert", Insert}, {"Delete", Delete}, {"code", Code}}) {
+            row(qPrintable(QStringLiteral("value box, %1 refused").arg(how)), "TempHA", path, "+20" + Deg, "TempHA",
+                "+125" + Deg);
+            row(qPrintable(QStringLiteral("string length, %1 refused").arg(how)), "FormatLen", path, "3", "FormatLen",
+                "161");
         }
         row("formatted string, Insert refused", "GprsFormat", Insert, "x", "FormatLen", "161");
         row("formatted string, Replace refused", "GprsFormat", Replace, "x", "FormatLen", "161");
@@ -199,15 +221,21 @@ private slots:
         case Delete: iface->editableTextInterface()->deleteText(0, 1); break;
         case SetValue: iface->setText(QAccessible::Value, input); break;
         case Mouse: QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->height() / 2, c->height() / 2)); break;
-        case Space: c->setFocus(); QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); break;
-        case Keys:   // any character, as an input method types it
+        case Space:
+            c->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            break;
+        case Keys: // any character, as an input method types it
             for (const QChar ch : input) {
                 QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
                 QCoreApplication::sendEvent(c, &press);
             }
             break;
-        case Paste: QGuiApplication::clipboard()->setText(input); qobject_cast<QLineEdit *>(c)->paste(); break;
-        case Code:   // as a program would: no click, no typing
+        case Paste:
+            QGuiApplication::clipboard()->setText(input);
+            qobject_cast<QLineEdit *>(c)->paste();
+            break;
+        case Code: // as a program would: no click, no typing
             if (auto *box = qobject_cast<QLineEdit *>(c))
                 box->setText(input);
             else if (auto *check = qobject_cast<QCheckBox *>(c))
@@ -229,13 +257,20 @@ private slots:
     void stepButtons()
     {
         const std::tuple<const char *, const char *, int, QString> rows[] = {
-            {"Command1", "TempHA", 360, "-55" + Deg}, {"Command2", "TempHA", 0, "+125" + Deg},
-            {"Command3", "TempLA", 0, "-55" + Deg}, {"Command4", "TempLA", 360, "+125" + Deg},
-            {"Command1", "TempHA", 251, "-0.5" + Deg}, {"Command5", "TrackSeqText", 4, "1 SMS"},
-            {"Command6", "TrackSeqText", 250, "255 SMS"}, {"Command7", "SmsCatchText", 39, "10 seconds"},
-            {"Command8", "SmsCatchText", 215, "2550 seconds"}, {"Command13", "RtcIntCounter", 251, "255"},
-            {"Command14", "RtcIntCounter", 3, "1"}, {"Command15", "RtcIntUnit", 2, "Hour"},
-            {"Command15", "RtcIntUnit", 3, "Month"}, {"Command16", "RtcIntUnit", 0, "Second"}};
+            {"Command1", "TempHA", 360, "-55" + Deg},
+            {"Command2", "TempHA", 0, "+125" + Deg},
+            {"Command3", "TempLA", 0, "-55" + Deg},
+            {"Command4", "TempLA", 360, "+125" + Deg},
+            {"Command1", "TempHA", 251, "-0.5" + Deg},
+            {"Command5", "TrackSeqText", 4, "1 SMS"},
+            {"Command6", "TrackSeqText", 250, "255 SMS"},
+            {"Command7", "SmsCatchText", 39, "10 seconds"},
+            {"Command8", "SmsCatchText", 215, "2550 seconds"},
+            {"Command13", "RtcIntCounter", 251, "255"},
+            {"Command14", "RtcIntCounter", 3, "1"},
+            {"Command15", "RtcIntUnit", 2, "Hour"},
+            {"Command15", "RtcIntUnit", 3, "Month"},
+            {"Command16", "RtcIntUnit", 0, "Second"}};
         for (const auto &[button, box, clicks, shownText] : rows) {
             init();
             click(button, clicks);
@@ -255,24 +290,30 @@ private slots:
     {
         QString shownAt;
         d->onMessage = [&](const ScriptedDialogs::Shown &) { shownAt += text("SmsCatchText") + ';'; };
-        click("Command7", 24);   // 40 -> 16
-        click("Command8", 2);    // 18 upward
+        click("Command7", 24); // 40 -> 16
+        click("Command8", 2);  // 18 upward
         QCOMPARE(shownAt, QStringLiteral("180 seconds;"));
-        QCOMPARE(d->last()->title + "|" + d->last()->text, QStringLiteral(
-            "Warning Message|Too short SMS catch alert timing can result in PERMANENT Tracking device "
-            "Sleep mode!, please refer to the ZMT Protocol definition for more information..."));
+        QCOMPARE(
+            d->last()->title + "|" + d->last()->text,
+            QStringLiteral("Warning Message|Too short SMS catch alert timing can result in PERMANENT Tracking device "
+                           "Sleep mode!, please refer to the ZMT Protocol definition for more information..."));
         QCOMPARE(d->last()->icon, kvt::ui::MessageIcon::Exclamation);
     }
     void logMemoryCaption()
     {
-        const std::pair<QList<int>, int> rows[] = {{{}, 0}, {{31, 32}, 0}, {{17}, 5450}, {{17, 26}, 4088},   // 0: N/A
-            {{17, 19, 20, 21, 22, 29, 30}, 1128}, {{17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}, 641}};
+        const std::pair<QList<int>, int> rows[] = {{{}, 0},
+                                                   {{31, 32}, 0},
+                                                   {{17}, 5450},
+                                                   {{17, 26}, 4088}, // 0: N/A
+                                                   {{17, 19, 20, 21, 22, 29, 30}, 1128},
+                                                   {{17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}, 641}};
         for (const auto &[ticked, count] : rows) {
             init();
             for (int n : ticked)
                 click(QStringLiteral("Check%1").arg(n));
-            QCOMPARE(part<QGroupBox>("Frame3")->title(), count ? QStringLiteral("LOG memory configuration (%1)").arg(count)
-                                                               : QStringLiteral("LOG memory configuration - (N/A)"));
+            QCOMPARE(part<QGroupBox>("Frame3")->title(),
+                     count ? QStringLiteral("LOG memory configuration (%1)").arg(count)
+                           : QStringLiteral("LOG memory configuration - (N/A)"));
             QCOMPARE(w->isModified(), !ticked.isEmpty());
         }
     }
@@ -288,7 +329,7 @@ private slots:
         for (int round = 0; round < 5; ++round) {
             const Document saved = kvt::testing::randomDocument(random);
             const QString path = savedFile(saved);
-            click("Command5");   // modified before the open
+            click("Command5"); // modified before the open
             openFile(path);
             QVERIFY(d->shown.isEmpty() && !w->isModified() && w->windowTitle() == Caption + path && doc() == saved);
             VERIFY_CONTROLS_SHOW_DOCUMENT();
@@ -303,7 +344,7 @@ private slots:
         const QString saved = saveClean();
         click("Check5");
         const Document before = doc();
-        w->openDocument();   // nothing scripted: cancel
+        w->openDocument(); // nothing scripted: cancel
         w->saveDocument();
         QVERIFY(doc() == before && d->shown.isEmpty() && w->windowTitle() == Caption + saved + "*");
         Document longText = kvt::image::startupDocument();
@@ -311,7 +352,8 @@ private slots:
         const QString unreadable = newPath(), bad = newPath(), pipePath = m_folders.file("x.kvt");
         QVERIFY(kvt::image::writeConfigurationFile(bad, kvt::image::encodeParameters(kvt::image::startupDocument())));
         QFile f(bad);
-        QVERIFY(f.open(QIODevice::Append) && f.write(("GPRS:" + longText.gprs[0] + "\r\n").toLatin1()) > 0 && f.flush());
+        QVERIFY(f.open(QIODevice::Append) && f.write(("GPRS:" + longText.gprs[0] + "\r\n").toLatin1()) > 0
+                && f.flush());
         NamedPipe pipe(pipePath);
         QVERIFY(pipe.created());
         for (const QString &path : {unreadable, pipePath, bad})
@@ -323,9 +365,10 @@ private slots:
         for (const auto &shownMessage : d->shown)
             messages << shownMessage.title + "|" + shownMessage.text;
         const QString unreadableText = "Error Message|Unable to read the configuration file, loading aborted...";
-        QCOMPARE(messages, QStringList({unreadableText, unreadableText,
-                                        "Error Message|Invalid or corrupted configuration file, loading aborted...",
-                                        "Error Message|" + SaveFailed}));
+        QCOMPARE(messages,
+                 QStringList({unreadableText, unreadableText,
+                              "Error Message|Invalid or corrupted configuration file, loading aborted...",
+                              "Error Message|" + SaveFailed}));
         QVERIFY(d->shown[0].icon == kvt::ui::MessageIcon::Exclamation && d->shown[2].icon == d->shown[0].icon
                 && doc() == before && part<QCheckBox>("Check5")->isChecked() && w->isModified());
 
@@ -338,7 +381,7 @@ private slots:
         VERIFY_CONTROLS_SHOW_DOCUMENT();
         QCOMPARE(fileBytes(saveClean()), fileBytes(keptPath));
         QCOMPARE(text("RtcIntUnit"), QStringLiteral("Unit 9"));
-        click("Command15");   // at or above 7: nothing
+        click("Command15"); // at or above 7: nothing
         QCOMPARE(text("RtcIntUnit") + (w->isModified() ? "*" : ""), QStringLiteral("Unit 9"));
         for (const char *next : {"Unit 8", "Month"}) {
             click("Command16");
@@ -349,9 +392,13 @@ private slots:
     // dialog, Yes and a file, Yes and a failed write. Only No and a written file end the program.
     void exit()
     {
-        for (const auto &[modified, answer, file] : {std::tuple{false, Answer::No, 0}, {true, Answer::No, 0},
-                 {true, Answer::Dismissed, 0}, {true, Answer::Yes, 0}, {true, Answer::Yes, 1}, {true, Answer::Yes, 2}}) {
-            init();   // file: 0 cancel, 1 writable, 2 unwritable
+        for (const auto &[modified, answer, file] : {std::tuple{false, Answer::No, 0},
+                                                     {true, Answer::No, 0},
+                                                     {true, Answer::Dismissed, 0},
+                                                     {true, Answer::Yes, 0},
+                                                     {true, Answer::Yes, 1},
+                                                     {true, Answer::Yes, 2}}) {
+            init(); // file: 0 cancel, 1 writable, 2 unwritable
             const QString opened = saveClean();
             click("Check2", modified);
             const Document edited = doc();
@@ -362,10 +409,11 @@ private slots:
             const bool stays = answer == Answer::Dismissed || (answer == Answer::Yes && file != 1);
             QCOMPARE(w->close(), !stays);
             QCOMPARE(d->shown.size(), modified ? (file == 2 ? 2 : 1) : 0);
-            QVERIFY(!modified || (d->shown[0].text == "           Save before exit?" && d->shown[0].yesNo
-                && d->shown[0].title == "Warning Message" && d->shown[0].icon == kvt::ui::MessageIcon::None));
-            QVERIFY(w->documentPath() == opened && QFile::exists(target) == (file == 1));   // path left alone
-            QCOMPARE(d->fileFilters.size(), 1 + (answer == Answer::Yes));   // no save dialog unless Yes
+            QVERIFY(!modified
+                    || (d->shown[0].text == "           Save before exit?" && d->shown[0].yesNo
+                        && d->shown[0].title == "Warning Message" && d->shown[0].icon == kvt::ui::MessageIcon::None));
+            QVERIFY(w->documentPath() == opened && QFile::exists(target) == (file == 1)); // path left alone
+            QCOMPARE(d->fileFilters.size(), 1 + (answer == Answer::Yes));                 // no save dialog unless Yes
             QVERIFY(file != 1 || fileBytes(target) == fileBytes(saveClean()));
             QVERIFY(file != 2 || d->last()->text == SaveFailed);
             QVERIFY(!stays || (w->isVisible() && w->isModified() && doc() == edited));
@@ -400,7 +448,7 @@ private slots:
             };
             pressAll(accessible(w.get()));
             for (const char *command : {"FileOpen", "FileSave", "FileExit", "Z01", "Z7", "Z64", "WriteDevice"})
-                QVERIFY2(pressed.contains(command), command);   // found, and offered to nobody
+                QVERIFY2(pressed.contains(command), command); // found, and offered to nobody
             w->openDocument();
             w->saveDocument();
             w->runProgrammer();
@@ -409,7 +457,9 @@ private slots:
             QCOMPARE(d->fileFilters, QStringList());
             QCOMPARE(d->shown.size(), 0);
             QVERIFY(doc() == before && w->isModified() && w->isVisible() && window && window->isVisible());
-            QCOMPARE(w->findChildren<kvt::zones::ZoneEditor *>().size() + w->findChildren<kvt::programmerwindow::ProgrammerWindow *>().size(), 1);
+            QCOMPARE(w->findChildren<kvt::zones::ZoneEditor *>().size()
+                         + w->findChildren<kvt::programmerwindow::ProgrammerWindow *>().size(),
+                     1);
             QVERIFY(programmer ? window->close() : closeZone(window));
             QTRY_VERIFY(part<QAction>("FileSave")->isEnabled() && w->isEnabled());
             QCOMPARE(doc(), before);
@@ -426,7 +476,7 @@ private slots:
         QVERIFY(editor && editor->zone() == 64 && !w->isEnabled() && !w->close());
         editor->findChild<QAbstractButton *>("LL05")->click();
         QVERIFY(w->isModified() && editor->close());
-        const QString saved = saveClean();   // at once: the zone is in
+        const QString saved = saveClean(); // at once: the zone is in
         expected[63].replace(41 * 11, 9, QStringLiteral("064224049"));
         QCOMPARE(doc().zoneTexts, expected);
         QTRY_VERIFY(!editor);
@@ -466,14 +516,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QStringList cut;
         for (QWidget *c : w->findChildren<QWidget *>()) {
-            const bool hasText = qobject_cast<QLabel *>(c) || qobject_cast<QCheckBox *>(c) || qobject_cast<QGroupBox *>(c);
+            const bool hasText = qobject_cast<QLabel *>(c) || qobject_cast<QCheckBox *>(c)
+                || qobject_cast<QGroupBox *>(c);
             const int needed = qobject_cast<QGroupBox *>(c) ? c->minimumSizeHint().width() : c->sizeHint().width();
             if (hasText && c->width() < needed)
                 cut << accessible(c)->text(QAccessible::Name);
         }
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
         QVERIFY(w->screen()->availableGeometry().contains(w->frameGeometry()));
-        auto *scroll = part<QScrollArea>(QString());   // what the window cannot show can be scrolled to
+        auto *scroll = part<QScrollArea>(QString()); // what the window cannot show can be scrolled to
         const QSize hidden = scroll->widget()->size() - scroll->viewport()->size();
         QCOMPARE(QSize(scroll->horizontalScrollBar()->maximum(), scroll->verticalScrollBar()->maximum()),
                  hidden.expandedTo(QSize(0, 0)));
@@ -483,7 +534,7 @@ private slots:
     void everyControlIsFoundByName()
     {
         w->show();
-        QSet<QString> tree;   // object, role, name
+        QSet<QString> tree; // object, role, name
         auto key = [](QObject *o, QAccessible::Role role, const QString &name) {
             return QStringLiteral("%1 %2 %3").arg(quintptr(o)).arg(role).arg(name);
         };
@@ -514,10 +565,16 @@ private slots:
         for (QAction *item : w->findChildren<QAction *>())
             if (!item->text().isEmpty())
                 find(item, QAccessible::MenuItem, item->text().remove('&'));
-        for (const auto &[box, down, up] : {std::tuple{"TempLA", 3, 4}, {"TempHA", 1, 2}, {"TrackSeqText", 5, 6},
-                 {"RtcIntUnit", 16, 15}, {"RtcIntCounter", 14, 13}, {"SmsCatchText", 7, 8}}) {
-            find(part<QWidget>(QStringLiteral("Command%1").arg(down)), QAccessible::Button, "Decrease " + labels[part(box)]);
-            find(part<QWidget>(QStringLiteral("Command%1").arg(up)), QAccessible::Button, "Increase " + labels[part(box)]);
+        for (const auto &[box, down, up] : {std::tuple{"TempLA", 3, 4},
+                                            {"TempHA", 1, 2},
+                                            {"TrackSeqText", 5, 6},
+                                            {"RtcIntUnit", 16, 15},
+                                            {"RtcIntCounter", 14, 13},
+                                            {"SmsCatchText", 7, 8}}) {
+            find(part<QWidget>(QStringLiteral("Command%1").arg(down)), QAccessible::Button,
+                 "Decrease " + labels[part(box)]);
+            find(part<QWidget>(QStringLiteral("Command%1").arg(up)), QAccessible::Button,
+                 "Increase " + labels[part(box)]);
         }
         QCOMPARE(missing, 0);
     }

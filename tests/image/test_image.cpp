@@ -23,10 +23,19 @@ QString memoryLines(int bank, int firstAddress, const QList<int> &values)
     return text;
 }
 
-QByteArray imageBytes(const Document &doc) { return toWindows1252(encodeParameters(doc) + QStringLiteral("\r\n")).value(); }
+QByteArray imageBytes(const Document &doc)
+{
+    return toWindows1252(encodeParameters(doc) + QStringLiteral("\r\n")).value();
+}
 
-QList<QByteArray> startupLines() { return splitLines(imageBytes(startupDocument())); }
-QByteArray joinLines(const QList<QByteArray> &lines) { return lines.join("\r\n") + "\r\n"; }
+QList<QByteArray> startupLines()
+{
+    return splitLines(imageBytes(startupDocument()));
+}
+QByteArray joinLines(const QList<QByteArray> &lines)
+{
+    return lines.join("\r\n") + "\r\n";
+}
 
 QByteArray withLine(int index, const QByteArray &text)
 {
@@ -35,13 +44,20 @@ QByteArray withLine(int index, const QByteArray &text)
     return joinLines(lines);
 }
 
-QByteArray readFile(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
-bool writeFile(const QString &path, const QByteArray &bytes) { QFile f(path); return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size(); }
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 } // namespace
 
-class TestImage : public QObject
-{
+class TestImage : public QObject {
     Q_OBJECT
 
 private slots:
@@ -56,8 +72,11 @@ private slots:
 
     void temperatures()
     {
-        for (const auto &[celsius, bits] : {std::pair{125.0, "0000011111010000"}, {25.5, "0000000110011000"},
-                                            {0.0, "0000000000000000"}, {-0.5, "1111111111111000"}, {-55.0, "1111110010010000"}}) {
+        for (const auto &[celsius, bits] : {std::pair{125.0, "0000011111010000"},
+                                            {25.5, "0000000110011000"},
+                                            {0.0, "0000000000000000"},
+                                            {-0.5, "1111111111111000"},
+                                            {-55.0, "1111110010010000"}}) {
             QCOMPARE(temperatureToBits(celsius), QLatin1String(bits));
             QCOMPARE(wordToTemperature(wordToDecimal(QString::fromLatin1(bits))), celsius);
         }
@@ -68,8 +87,8 @@ private slots:
         QCOMPARE((QStringList{temperatureText(125), temperatureText(-0.0), temperatureText(-0.5),
                               temperatureText(-0.0625), formatNumber(127.9375), trackingCounterText(5),
                               smsCatchText(40), rtcUnitText(3), rtcUnitText(4), rtcUnitText(7), rtcUnitText(8)}),
-                 (QStringList{u"+125\u00B0C"_qs, u"+0\u00B0C"_qs, u"-0.5\u00B0C"_qs, u"-0.0625\u00B0C"_qs,
-                                     "127.9375", "5 SMS", "400 seconds", "", "Second", "Month", ""}));
+                 (QStringList{u"+125\u00B0C"_qs, u"+0\u00B0C"_qs, u"-0.5\u00B0C"_qs, u"-0.0625\u00B0C"_qs, "127.9375",
+                              "5 SMS", "400 seconds", "", "Second", "Month", ""}));
     }
 
     void gprsStringOrderAndCut()
@@ -77,8 +96,9 @@ private slots:
         GprsTexts texts;
         for (int i = 0; i < GprsFieldCount; ++i)
             texts[i] = gprsFieldName(static_cast<GprsField>(i));
-        QCOMPARE(composeGprsString(texts), QStringLiteral("Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,"
-                                                          "FtpUsername,FtpPassword,Port,Mode;FtpSubDirectory"));
+        QCOMPARE(composeGprsString(texts),
+                 QStringLiteral("Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,"
+                                "FtpUsername,FtpPassword,Port,Mode;FtpSubDirectory"));
         texts = {};
         texts[int(GprsField::FtpSubDirectory)] = QString(286, u'd');
         QCOMPARE(composeGprsString(texts), QStringLiteral(",,,,,;,,;,,,,;") + QString(242, u'd'));
@@ -87,8 +107,9 @@ private slots:
     // The whole image of a freshly started configurator, byte for byte.
     void startupImage()
     {
-        QString expected = memoryLines(1, 1, QList<int>(8, 88) + QList<int>{208, 7, 144, 252, 5, 40, 0}
-                                                 + QList<int>(16, 88) + QList<int>{4, 4, 1, 0, 0, 0});
+        QString expected = memoryLines(1, 1,
+                                       QList<int>(8, 88) + QList<int>{208, 7, 144, 252, 5, 40, 0} + QList<int>(16, 88)
+                                           + QList<int>{4, 4, 1, 0, 0, 0});
         QList<int> zone{0, 126, 126, 126, 126, 0};
         for (QChar c : QStringLiteral("99909001700000000000N000000000S0000000000W0000000000E"))
             zone << c.unicode();
@@ -108,23 +129,23 @@ private slots:
             expected += QStringLiteral("GPRS:%1\r\n").arg(QLatin1String(box));
 
         QCOMPARE(expected.count(QStringLiteral("\r\n")), 4404);
-        QCOMPARE(encodeParameters(startupDocument()).split(QStringLiteral("\r\n")), expected.split(QStringLiteral("\r\n")));
+        QCOMPARE(encodeParameters(startupDocument()).split(QStringLiteral("\r\n")),
+                 expected.split(QStringLiteral("\r\n")));
     }
 
     void parameterBytesOfAnEditedDocument()
     {
         Document doc = startupDocument();
-        doc.simPin = QStringLiteral("123456789");                  // only 8 places
-        doc.isdnRecall = QStringLiteral("+4412345678901234567");   // 20 characters, cut to 16
+        doc.simPin = QStringLiteral("123456789");                // only 8 places
+        doc.isdnRecall = QStringLiteral("+4412345678901234567"); // 20 characters, cut to 16
         std::tie(doc.tempHighAlert, doc.tempLowAlert, doc.trackingCounter) = std::tuple(25.5, -0.5, 255);
         std::tie(doc.smsCatchAlertTimer, doc.rtcIntervalUnit, doc.rtcIntervalCounter) = std::tuple(1, 7, 255);
-        for (int n = 1; n <= CheckCount; ++n)   // greyed is not a set bit
+        for (int n = 1; n <= CheckCount; ++n) // greyed is not a set bit
             doc.check(n) = n == 10 ? Greyed : QList{8, 9, 24, 25, 32}.contains(n) ? Ticked : Clear;
         const auto b = parameterBytes(doc);
         QCOMPARE(QList<int>(b.begin(), b.end()),
-                 (QList<int>{49, 50, 51, 52, 53, 54, 55, 56, 152, 1, 248, 255, 255, 1, 0,
-                             43, 52, 52, 49, 50, 51, 52, 53, 54, 55, 56, 57, 48, 49, 50, 51,
-                             7, 255, 128, 1, 128, 129}));
+                 (QList<int>{49, 50, 51, 52, 53, 54, 55, 56, 152, 1,  248, 255, 255, 1,   0,   43, 52,  52, 49,
+                             50, 51, 52, 53, 54, 55, 56, 57, 48,  49, 50,  51,  7,   255, 128, 1,  128, 129}));
     }
 
     void rejectedFiles_data()
@@ -166,26 +187,30 @@ private slots:
         for (int i = 0; i < 37; ++i)
             lines[i].replace(0, 6, "255000");
         lines.removeAt(37 + 64 * 4);
-        const auto shifted = decodeParameters(joinLines(lines << "GPRS:extra" << "" << "001001001")).value();
+        const auto shifted = decodeParameters(joinLines(lines << "GPRS:extra"
+                                                              << ""
+                                                              << "001001001"))
+                                 .value();
         QCOMPARE(encodeParameters(shifted).left(37 * 11), encodeParameters(doc).left(37 * 11));
-        QVERIFY(shifted.gprs == doc.gprs && shifted.zoneTexts[3] == doc.zoneTexts[3] && shifted.zoneTexts[4] != doc.zoneTexts[4]);
-        QVERIFY(shifted.zoneTexts[63].endsWith(QStringLiteral("065000034\r\n")));   // '"'
+        QVERIFY(shifted.gprs == doc.gprs && shifted.zoneTexts[3] == doc.zoneTexts[3]
+                && shifted.zoneTexts[4] != doc.zoneTexts[4]);
+        QVERIFY(shifted.zoneTexts[63].endsWith(QStringLiteral("065000034\r\n"))); // '"'
     }
 
     void storedValuesAsTheyStand()
     {
         QList<QByteArray> lines = startupLines();
-        const QList<QByteArray> values = {"049", "088", "050", "000", "233", "088", "128", "088",   // PIN: "X" dropped
+        const QList<QByteArray> values = {"049", "088", "050", "000", "233", "088", "128", "088", // PIN: "X" dropped
                                           "255", "007", "000", "008", "000", "255", "077", "088", "043"};
-        for (int i = 0; i < values.size(); ++i)   // words 2047 and 2048; 015 reserved, not read
+        for (int i = 0; i < values.size(); ++i) // words 2047 and 2048; 015 reserved, not read
             lines[i] = "001001" + values[i];
-        std::tie(lines[31], lines[32]) = std::tuple("GPRS:Xab", "GPRS:X+7");   // RTC values: the leading number
-        lines[4390] = "001002003";   // the 14 lines after the first GPRS line are not tested for "GPRS:"
+        std::tie(lines[31], lines[32]) = std::tuple("GPRS:Xab", "GPRS:X+7"); // RTC values: the leading number
+        lines[4390] = "001002003"; // the 14 lines after the first GPRS line are not tested for "GPRS:"
 
         const auto doc = decodeParameters(joinLines(lines)).value();
         QCOMPARE(doc.simPin + doc.isdnRecall, QStringLiteral(u"12\u0000\u00e9\u20ac+"));
-        QCOMPARE((QList<double>{doc.tempHighAlert, doc.tempLowAlert, doc.trackingCounter,
-                                doc.smsCatchAlertTimer, doc.rtcIntervalUnit, doc.rtcIntervalCounter}),
+        QCOMPARE((QList<double>{doc.tempHighAlert, doc.tempLowAlert, doc.trackingCounter, doc.smsCatchAlertTimer,
+                                doc.rtcIntervalUnit, doc.rtcIntervalCounter}),
                  (QList<double>{127.9375, -3968, 0, 255, 0, 7}));
         QCOMPARE(doc.gprsText(GprsField::Ip), QStringLiteral("2003"));
     }
@@ -225,25 +250,36 @@ private slots:
             QCOMPARE(image.withDocument(image.document()).value(), bytes);
 
             Document changed = image.document();
-            QList<std::pair<int, int>> spans;   // the lines that may change: first, count
+            QList<std::pair<int, int>> spans; // the lines that may change: first, count
             ZoneRecord record = ZoneRecord::fromZoneText(changed.zoneTexts[zone - 1]);
             switch (round % 4) {
-            case 0: changed.tempLowAlert = changed.tempLowAlert == 25.5 ? 26 : 25.5; spans = {{10, 2}}; break;
-            case 1: changed.check(3 + 8 * (round % 32 / 8)) ^= 1; spans = {{33 + round % 32 / 8, 1}}; break;
+            case 0:
+                changed.tempLowAlert = changed.tempLowAlert == 25.5 ? 26 : 25.5;
+                spans = {{10, 2}};
+                break;
+            case 1:
+                changed.check(3 + 8 * (round % 32 / 8)) ^= 1;
+                spans = {{33 + round % 32 / 8, 1}};
+                break;
             case 2:
                 record.speedLimit = record.speedLimit == u"123" ? QStringLiteral("124") : QStringLiteral("123");
                 changed.zoneTexts[zone - 1] = record.patchedZoneText(changed.zoneTexts[zone - 1], zone);
                 spans = {{first + 6, 3}};
                 break;
-            case 3: changed.gprsText(GprsField::Port) += u'1'; spans = {{Bank, 256}, {Gprs + 11, 1}}; break;
+            case 3:
+                changed.gprsText(GprsField::Port) += u'1';
+                spans = {{Bank, 256}, {Gprs + 11, 1}};
+                break;
             }
             const QByteArray written = image.withDocument(changed).value();
             QCOMPARE(decodeParameters(written).value(), changed);
             const QList<QByteArray> after = splitLines(written), before = splitLines(bytes);
             QCOMPARE(after.size(), before.size());
             for (int i = 0; i < before.size(); ++i) {
-                const bool named = std::any_of(spans.begin(), spans.end(), [i](auto s) { return i >= s.first && i < s.first + s.second; });
-                QVERIFY2(named || after[i] == before[i], qPrintable(QStringLiteral("round %1, line %2").arg(round).arg(i + 1)));
+                const bool named = std::any_of(spans.begin(), spans.end(),
+                                               [i](auto s) { return i >= s.first && i < s.first + s.second; });
+                QVERIFY2(named || after[i] == before[i],
+                         qPrintable(QStringLiteral("round %1, line %2").arg(round).arg(i + 1)));
             }
         }
     }
@@ -262,7 +298,7 @@ private slots:
             QVERIFY(!writeConfigurationFile(kept, encodeParameters(doc), &why) && !why.isEmpty());
             QCOMPARE(readFile(kept), QByteArray("old contents"));
         }
-        QVERIFY(!writeConfigurationFile(dir.path(), encodeParameters(startupDocument())));   // over a folder
+        QVERIFY(!writeConfigurationFile(dir.path(), encodeParameters(startupDocument()))); // over a folder
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.kvt"});
     }
 };

@@ -60,7 +60,7 @@ image::Document randomDocument(QRandomGenerator &rng, bool editorShaped)
         if (editorShaped || rng.bounded(8))
             text = randomZoneRecord(rng, editorShaped).toZoneText(zone);
         else
-            for (int k = 0; k < 64; ++k)   // any bank, address and byte
+            for (int k = 0; k < 64; ++k) // any bank, address and byte
                 text += QString::asprintf("%03d%03d%03d\r\n", rng.bounded(256), rng.bounded(256), rng.bounded(256));
     }
     return doc;

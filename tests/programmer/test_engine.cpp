@@ -29,10 +29,10 @@ struct Case {
     QByteArray file = {};
     Outcome::Kind kind = Outcome::Programmed;
     const char *title = "";
-    QString text = {};       // a summary ends with "Elapsed time: "
-    int done = 0;            // lines acknowledged
-    int requests = 0;        // how many of the expected requests went out
-    bool waited = false;     // whether a time-out was waited
+    QString text = {};   // a summary ends with "Elapsed time: "
+    int done = 0;        // lines acknowledged
+    int requests = 0;    // how many of the expected requests went out
+    bool waited = false; // whether a time-out was waited
 };
 } // namespace
 
@@ -42,7 +42,7 @@ namespace {
 // A driver that keeps its serial flags here and records what it is asked.
 struct FakeDriver {
     static inline int flags = 0;
-    static inline int getError = 0, setError = 0;   // errno to fail with
+    static inline int getError = 0, setError = 0; // errno to fail with
     static inline QStringList *calls = nullptr;
     static int get(int, serial_struct *info)
     {
@@ -98,20 +98,24 @@ private slots:
         QCOMPARE(path, m_folders->configFolder() + QStringLiteral("/MolbSerial.cfg"));
         writeFile(path, "2\n0\n0\n1\n");
         QCOMPARE(readSerialSettings(path, S{3, false, true, false}), (S{2, false, false, true}));
-        QVERIFY(QDir(m_folders->configFolder()).removeRecursively());   // made again when missing
+        QVERIFY(QDir(m_folders->configFolder()).removeRecursively()); // made again when missing
         QVERIFY(writeSerialSettings(path, S{2, true, true, false}));
         QCOMPARE(readFile(path), QByteArray("2\r\n1\r\n1\r\n0\r\n"));
-        QVERIFY(!writeSerialSettings(path + QStringLiteral("/MolbSerial.cfg"), S{}));   // a file in the way
+        QVERIFY(!writeSerialSettings(path + QStringLiteral("/MolbSerial.cfg"), S{})); // a file in the way
     }
 
     void portNamesMapToDevices()
     {
         const QString folder = m_folders->configFolder();
         QVERIFY(QFile::link(QStringLiteral("/dev/ttyACM0"), folder + QStringLiteral("/com1")));
-        QVERIFY(QFile::link(QStringLiteral("dev/ttyUSB7"), folder + QStringLiteral("/com3")));   // relative
-        for (const auto &[name, device] : std::initializer_list<std::pair<const char *, QString>>{
-                 {"COM1", "/dev/ttyACM0"}, {"com1", "/dev/ttyACM0"}, {"COM2", "/dev/ttyS1"},
-                 {"COM3", folder + "/dev/ttyUSB7"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"}, {"COM5", "COM5"}})
+        QVERIFY(QFile::link(QStringLiteral("dev/ttyUSB7"), folder + QStringLiteral("/com3"))); // relative
+        for (const auto &[name, device] :
+             std::initializer_list<std::pair<const char *, QString>>{{"COM1", "/dev/ttyACM0"},
+                                                                     {"com1", "/dev/ttyACM0"},
+                                                                     {"COM2", "/dev/ttyS1"},
+                                                                     {"COM3", folder + "/dev/ttyUSB7"},
+                                                                     {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+                                                                     {"COM5", "COM5"}})
             QCOMPARE(portDevice(QLatin1String(name)), device);
     }
 
@@ -131,8 +135,12 @@ private slots:
                              "Elapsed time: ";
 
         // Only the memory lines before the first GPRS line go out.
-        add("lines after a GPRS line stay", {.file = "\r\n001001065\r\n\r\n001002000\r\nGPRS:x\r\n001003066",
-                                             .title = summary, .text = head.arg(2), .done = 2, .requests = 2});
+        add("lines after a GPRS line stay",
+            {.file = "\r\n001001065\r\n\r\n001002000\r\nGPRS:x\r\n001003066",
+             .title = summary,
+             .text = head.arg(2),
+             .done = 2,
+             .requests = 2});
         add("no GPRS line", {.file = "001001001\r\n255255255", .kind = K::EndedSilently, .done = 2, .requests = 2});
         add("no memory line", {.file = "GPRS:apn\r\n\r\nGPRS:\r\n", .title = summary, .text = head.arg(0)});
         add("wrong echo at 5", {"--wrong-echo-at 5", {}, K::InvalidReply, bad, invalidReply, 4, 5});
@@ -145,8 +153,8 @@ private slots:
         // Nothing reaches the unit from a file that fails the line check.
         add("value 256", {"", "001001256\r\nGPRS:\r\n", K::InvalidFile, error, invalid});
         add("over 16 MiB", {"", QByteArray("\r\n").repeated(8 * 1024 * 1024 + 1), K::InvalidFile, error, invalid});
-        add("missing file", {"", "<missing>", K::InvalidFile, error,
-                             "Unable to read the configuration file, programming aborted..."});
+        add("missing file",
+            {"", "<missing>", K::InvalidFile, error, "Unable to read the configuration file, programming aborted..."});
         add("no device", {"absent", {}, K::OpenFailed, error, openFailed});
         add("read, no device", {"read absent", {}, K::OpenFailed, error, openFailed});
         const QString identity = "Identifier: KVT00001    Serial number: 000000001    Firmware version: %1    "
@@ -156,8 +164,8 @@ private slots:
                                                   {"read --firmware 0005 --date 0100", "0.05", "01/2000"}})
             add(version, {unit, {}, K::Identified, "Device ID", identity.arg(version, date), 0, 25});
         // The identity travels in the unit's 8-bit set.
-        const QString euro = identity.arg("3.12", "06/2007").replace(QStringLiteral("KVT00001"),
-                                                                     QStringLiteral(u"KVT0000\u20ac"));
+        const QString euro =
+            identity.arg("3.12", "06/2007").replace(QStringLiteral("KVT00001"), QStringLiteral(u"KVT0000\u20ac"));
         add("identifier in 8 bits", {"read --identifier KVT0000\u20ac", {}, K::Identified, "Device ID", euro, 0, 25});
     }
 
@@ -198,7 +206,7 @@ private slots:
         QCOMPARE(m_range->value(0).value(0).toInt(), read || refused ? 0 : int(expected.size()));
         QCOMPARE(m_opened->value(0).value(0).toString(),
                  refused ? QString() : QStringLiteral("Serial port COM 2 successfully opened..."));
-        QTRY_VERIFY(sim.drained());   // nothing more went out before the port closed
+        QTRY_VERIFY(sim.drained()); // nothing more went out before the port closed
         QCOMPARE(sim.requests(), expected.mid(0, c.requests));
     }
 
@@ -220,7 +228,7 @@ private slots:
             m_engine->startReadId(S{}, sim.device());
         });
         m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
-        m_engine->startReadId(S{}, sim.device());   // busy: ignored
+        m_engine->startReadId(S{}, sim.device()); // busy: ignored
         QTRY_COMPARE_WITH_TIMEOUT(m_finished->size(), 2, 5000);
         QCOMPARE(m_finished->first().at(0).value<Outcome>().kind, Outcome::InvalidReply);
         QCOMPARE(outcome().kind, Outcome::Identified);
@@ -238,11 +246,11 @@ private slots:
         char name[256] = {};
         QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
         connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [master, slave] {
-            QCOMPARE(::write(master, "X", 1), 1);   // the echo of 088, early
+            QCOMPARE(::write(master, "X", 1), 1); // the echo of 088, early
             int unread = -1;
-            QTRY_VERIFY(::ioctl(slave, FIONREAD, &unread) == 0 && unread == 0);   // the port took it
+            QTRY_VERIFY(::ioctl(slave, FIONREAD, &unread) == 0 && unread == 0); // the port took it
         });
-        QByteArray sent;   // the second request alone is answered
+        QByteArray sent; // the second request alone is answered
         QSocketNotifier unit(master, QSocketNotifier::Read);
         connect(&unit, &QSocketNotifier::activated, this, [&] {
             char bytes[16];
@@ -265,8 +273,8 @@ private slots:
     // more is sent and the port is free again.
     void deletedFromItsOwnSignals()
     {
-        for (const auto &[write, signal, requests] : {std::tuple{true, 0, 0}, {true, 1, 0}, {true, 2, 3},
-                                                      {true, 3, 10}, {false, 3, 25}}) {
+        for (const auto &[write, signal, requests] :
+             {std::tuple{true, 0, 0}, {true, 1, 0}, {true, 2, 3}, {true, 3, 10}, {false, 3, 25}}) {
             m_engine = std::make_unique<ProgrammingEngine>();
             m_progress = std::make_unique<QSignalSpy>(m_engine.get(), &ProgrammingEngine::progressed);
             SimUnit sim;
@@ -281,7 +289,8 @@ private slots:
             connect(engine, &ProgrammingEngine::progressed, this, [&] { drop(2); });
             connect(engine, &ProgrammingEngine::finished, this, [&] { drop(3); });
             QSignalSpy gone(engine, &QObject::destroyed);
-            write ? engine->startWrite(unitFile(smallFile()), S{}, sim.device()) : engine->startReadId(S{}, sim.device());
+            write ? engine->startWrite(unitFile(smallFile()), S{}, sim.device())
+                  : engine->startReadId(S{}, sim.device());
             QVERIFY(gone.wait(5000));
             QTRY_VERIFY(sim.drained());
             QCOMPARE(sim.requests().size(), requests);
@@ -294,17 +303,21 @@ private slots:
     // taken over: ours while the port is open, gone after.
     void portIsNeverShared_data()
     {
-        QTest::addColumn<QByteArray>("lock");   // PID: a live process's id (ours)
-        QTest::addColumn<QString>("reason");     // after "<device>: Device or resource busy - "
+        QTest::addColumn<QByteArray>("lock"); // PID: a live process's id (ours)
+        QTest::addColumn<QString>("reason");  // after "<device>: Device or resource busy - "
         const QByteArray pid = QByteArray::number(getpid());
         const QString p = QString::fromLatin1(pid);
         const qint32 binary = getpid();
         const QString self = "test_engine (process " + p + ", user " + userName() + ")";
         QTest::newRow("ten digits") << pid.rightJustified(10, ' ') + '\n' << "locked by " + self + ": LOCK";
-        QTest::newRow("pid program user") << pid + " minicom pi\n" << "locked by minicom (process " + p + ", user pi): LOCK";
-        QTest::newRow("Qt's form") << pid + "\nputty\nhost\n" << "locked by putty (process " + p + ", user " + userName() + "): LOCK";
-        QTest::newRow("binary") << QByteArray(reinterpret_cast<const char *>(&binary), 4) << "locked by " + self + ": LOCK";
-        QTest::newRow("no process") << QByteArray("\n") << QStringLiteral("the lock file LOCK names no process; remove it if no program uses the port");
+        QTest::newRow("pid program user") << pid + " minicom pi\n"
+                                          << "locked by minicom (process " + p + ", user pi): LOCK";
+        QTest::newRow("Qt's form") << pid + "\nputty\nhost\n"
+                                   << "locked by putty (process " + p + ", user " + userName() + "): LOCK";
+        QTest::newRow("binary") << QByteArray(reinterpret_cast<const char *>(&binary), 4)
+                                << "locked by " + self + ": LOCK";
+        QTest::newRow("no process") << QByteArray(
+            "\n") << QStringLiteral("the lock file LOCK names no process; remove it if no program uses the port");
         QTest::newRow("flock") << QByteArray() << self + " holds it (flock)";
         QTest::newRow("ended process") << QByteArray("  999999999\n") << QString();
     }
@@ -337,7 +350,8 @@ private slots:
         }
         QCOMPARE(outcome().kind, Outcome::OpenFailed);
         QCOMPARE(outcome().text, QStringLiteral("Unable to open the Serial Port, Programming aborted..."));
-        QCOMPARE(outcome().detail, sim.device() + ": Device or resource busy - " + QString(reason).replace("LOCK", lockFile));
+        QCOMPARE(outcome().detail,
+                 sim.device() + ": Device or resource busy - " + QString(reason).replace("LOCK", lockFile));
         QCOMPARE(sim.requests(), QStringList());
         QCOMPARE(readFile(lockFile), lock.isEmpty() ? QByteArray("<missing>") : lock);
     }
@@ -380,7 +394,7 @@ private slots:
         connect(m_engine.get(), &ProgrammingEngine::finished, this, [&] { seen << "finished"; });
         m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
         const bool finished = m_finished->wait(5000);
-        QTRY_VERIFY(!m_engine->isBusy());   // the port closed after finished()
+        QTRY_VERIFY(!m_engine->isBusy()); // the port closed after finished()
         serialDriver() = systemSerialDriver();
         QVERIFY(finished);
         QCOMPARE(seen.join(", "), calls);

@@ -1,8 +1,8 @@
 // The programmer window offscreen, driving kvt-unit-sim linked as a COM port
 // in the configuration folder.
 
-#include "programmerwindow/programmerwindow.h"
 #include "programmer/serialsettings.h"
+#include "programmerwindow/programmerwindow.h"
 #include "scripteddialogs.h"
 #include "simunit.h"
 #include "testenv.h"
@@ -10,9 +10,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
-using kvt::ui::MessageIcon;
-using kvt::programmerwindow::ProgrammerWindow;
 using kvt::programmer::settingsFilePath;
+using kvt::programmerwindow::ProgrammerWindow;
+using kvt::ui::MessageIcon;
 
 namespace {
 
@@ -20,13 +20,27 @@ const QString NoFile = QStringLiteral("No file loaded");
 const QString JustOpened = QStringLiteral("File Communication Programming Write(disabled) Read");
 const QString Imported = QStringLiteral("File Communication Programming Write Read");
 
-template <typename T>
-T *child(QWidget *window, const char *name) { return window->findChild<T *>(QLatin1String(name)); }
+template <typename T> T *child(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QLatin1String(name));
+}
 
-QAction *item(QWidget *w, const char *name) { return child<QAction>(w, name); }
-QString text(QWidget *w, const char *label) { return child<QLabel>(w, label)->text(); }
-QProgressBar *bar(QWidget *w) { return child<QProgressBar>(w, "ProgressBar1"); }
-QAccessibleInterface *accessible(QObject *object) { return QAccessible::queryAccessibleInterface(object); }
+QAction *item(QWidget *w, const char *name)
+{
+    return child<QAction>(w, name);
+}
+QString text(QWidget *w, const char *label)
+{
+    return child<QLabel>(w, label)->text();
+}
+QProgressBar *bar(QWidget *w)
+{
+    return child<QProgressBar>(w, "ProgressBar1");
+}
+QAccessibleInterface *accessible(QObject *object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
 
 // The menus and programming items the user can reach (an item only when its
 // menu is shown), e.g. "File Communication Programming Write(disabled) Read".
@@ -52,13 +66,15 @@ QStringList outline(QMenu *menu)
             lines += outline(a->menu());
         else if (!a->isSeparator())
             lines << a->objectName() + " \"" + entry->text(QAccessible::Name) + '"'
-                         + (a->shortcut().isEmpty() ? "" : ' ' + a->shortcut().toString())
-                         + (!entry->state().checkable ? "" : entry->state().checked ? " [x]" : " [ ]");
+                    + (a->shortcut().isEmpty() ? "" : ' ' + a->shortcut().toString())
+                    + (!entry->state().checkable    ? ""
+                           : entry->state().checked ? " [x]"
+                                                    : " [ ]");
     }
     return lines;
 }
 
-QString checked(QWidget *w)   // e.g. "Com3 RtsEnable"
+QString checked(QWidget *w) // e.g. "Com3 RtsEnable"
 {
     QStringList on;
     for (const char *name : {"Com1", "Com2", "Com3", "Com4", "DtrEnable", "RtsEnable", "EofEnable"})
@@ -68,10 +84,10 @@ QString checked(QWidget *w)   // e.g. "Com3 RtsEnable"
 }
 
 struct Case {
-    const char *unit;    // the simulator's options; "read": the identity read
-    QString title, message;   // a summary ends with "Elapsed time: "
-    QString status = {};      // Label2 while the message is up
-    int done = 0;             // the bar then
+    const char *unit;       // the simulator's options; "read": the identity read
+    QString title, message; // a summary ends with "Elapsed time: "
+    QString status = {};    // Label2 while the message is up
+    int done = 0;           // the bar then
     int requests = 0;
 };
 
@@ -89,8 +105,7 @@ private slots:
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_sim = std::make_unique<SimUnit>();
         m_dialogs->onMessage = [this](const ScriptedDialogs::Shown &) {
-            m_seen = {text(m_window, "Label2"), bar(m_window)->value(), bar(m_window)->maximum(),
-                      menuState(m_window)};
+            m_seen = {text(m_window, "Label2"), bar(m_window)->value(), bar(m_window)->maximum(), menuState(m_window)};
         };
     }
 
@@ -117,11 +132,14 @@ private slots:
         QStringList menus;
         for (QAction *menu : w->findChild<QMenuBar *>()->actions())
             menus += outline(menu->menu());
-        QCOMPARE(menus.join(", "), QStringLiteral(R"(FilePrgMenu "File", LoadBinary "Import configuration file..." )"
-            R"(Ctrl+L, ExitMenu "Exit", ComMenu "Communication", SerialMenu "Serial Port...", Com1 "COM1" [x], )"
-            R"(Com2 "COM2" [ ], Com3 "COM3" [ ], Com4 "COM4" [ ], DtrEnable "DTR Enable" [x], RtsEnable "RTS Enable")"
-            R"( [x], EofEnable "EOF Enable" [ ], ProgMenu "Programming", WriteMenu "Write device..." Ctrl+W, )"
-            R"(ReadMenu "Read device ID..." Ctrl+R)"));
+        QCOMPARE(
+            menus.join(", "),
+            QStringLiteral(
+                R"(FilePrgMenu "File", LoadBinary "Import configuration file..." )"
+                R"(Ctrl+L, ExitMenu "Exit", ComMenu "Communication", SerialMenu "Serial Port...", Com1 "COM1" [x], )"
+                R"(Com2 "COM2" [ ], Com3 "COM3" [ ], Com4 "COM4" [ ], DtrEnable "DTR Enable" [x], RtsEnable "RTS Enable")"
+                R"( [x], EofEnable "EOF Enable" [ ], ProgMenu "Programming", WriteMenu "Write device..." Ctrl+W, )"
+                R"(ReadMenu "Read device ID..." Ctrl+R)"));
     }
 
     void importChecksTheFile()
@@ -130,8 +148,8 @@ private slots:
         const QString good = savedFile(QStringLiteral("Fleet & Co.kvt"));
         import(good);
         QCOMPARE(m_dialogs->fileFilters.last(), kvt::ui::ConfigurationFilter);
-        QCOMPARE(accessible(child<QLabel>(w, "Label1"))->text(QAccessible::Name), good);   // "&" included
-        import(std::nullopt);   // cancelled: the file stays
+        QCOMPARE(accessible(child<QLabel>(w, "Label1"))->text(QAccessible::Name), good); // "&" included
+        import(std::nullopt);                                                            // cancelled: the file stays
         QCOMPARE(text(w, "Label1"), good);
         QCOMPARE(menuState(w), Imported);
         QVERIFY(m_dialogs->shown.isEmpty());
@@ -187,9 +205,9 @@ private slots:
         item(w, "RtsEnable")->trigger();
         comeBack({});
         QCOMPARE(checked(w), QStringLiteral("Com2 EofEnable"));
-        comeBack("7\r\n1 \r\nTrue\r\n1\r\n");   // port 7 keeps the port; only "1" checks
+        comeBack("7\r\n1 \r\nTrue\r\n1\r\n"); // port 7 keeps the port; only "1" checks
         QCOMPARE(checked(w), QStringLiteral("Com2 EofEnable"));
-        comeBack("3\r\n1\r\n");                 // two lines leave the others
+        comeBack("3\r\n1\r\n"); // two lines leave the others
         QCOMPARE(checked(w), QStringLiteral("Com3 DtrEnable EofEnable"));
 
         item(w, "ExitMenu")->trigger();
@@ -206,25 +224,29 @@ private slots:
         const auto add = [](const char *name, const Case &c) { QTest::newRow(name) << c; };
         const QString noReply = "No response received from tracking unit, programming aborted...";
         const QString lines = "%1 of 4389 bytes successfully programmed";
-        add("whole file", {"", "Programming Message", "Tracking base successfully programmed, 4389 of 4389 bytes "
-                           "successfully writted , Elapsed time: ", lines.arg(4389), 4389, 4389});
+        add("whole file",
+            {"", "Programming Message",
+             "Tracking base successfully programmed, 4389 of 4389 bytes "
+             "successfully writted , Elapsed time: ",
+             lines.arg(4389), 4389, 4389});
         add("unit falls silent", {"--silent-after 5", "Progrmming Error Message", noReply, lines.arg(5), 5, 6});
-        add("wrong echo", {"--wrong-echo-at 10", "Programming Error Message",
-                           "Invalid response received from tracking unit, programming aborted...", lines.arg(9), 9,
-                           10});
+        add("wrong echo",
+            {"--wrong-echo-at 10", "Programming Error Message",
+             "Invalid response received from tracking unit, programming aborted...", lines.arg(9), 9, 10});
         // Its last echo may be lost: the hang-up flushes the line.
         add("unit unplugged", {"--hangup-after 20", "Progrmming Error Message", noReply, lines.arg(20), 20, 20});
-        add("identity on COM3", {"read --identifier KVT12345 --serial SN0000042 --firmware 1023 --date 1108",
-                                 "Device ID", "Identifier: KVT12345    Serial number: SN0000042    Firmware version: "
-                                 "10.23    Manufacturing date: 11/2008", "Serial port COM 3 successfully opened...",
-                                 0, 25});
+        add("identity on COM3",
+            {"read --identifier KVT12345 --serial SN0000042 --firmware 1023 --date 1108", "Device ID",
+             "Identifier: KVT12345    Serial number: SN0000042    Firmware version: "
+             "10.23    Manufacturing date: 11/2008",
+             "Serial port COM 3 successfully opened...", 0, 25});
     }
 
     void operations()
     {
         QFETCH(Case, c);
         QStringList options = QString::fromLatin1(c.unit).split(u' ', Qt::SkipEmptyParts);
-        const bool reading = options.removeAll("read") > 0;   // on COM3, a write on COM1
+        const bool reading = options.removeAll("read") > 0; // on COM3, a write on COM1
         QVERIFY(m_sim->start(options << "--link" << m_folders->configFolder() + (reading ? "/com3" : "/com1")));
         ProgrammerWindow *w = openWindow();
         item(w, reading ? "Com3" : "Com1")->trigger();
@@ -233,20 +255,21 @@ private slots:
         const QString idle = menuState(w);
         const QString busy = reading ? QStringLiteral("Programming Read") : QString();
 
-        QSet<int> barValues;   // the window keeps running its timers meanwhile
+        QSet<int> barValues; // the window keeps running its timers meanwhile
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, [&] { barValues.insert(bar(w)->value()); });
         sampler.start(2);
         item(w, reading ? "ReadMenu" : "WriteMenu")->trigger();
         QCOMPARE(menuState(w), busy);
-        for (const char *name : {"LoadBinary", "WriteMenu", "ReadMenu"})   // shortcuts now do nothing
+        for (const char *name : {"LoadBinary", "WriteMenu", "ReadMenu"}) // shortcuts now do nothing
             item(w, name)->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(m_dialogs->shown.size(), 1, 60000);
         sampler.stop();
         QCOMPARE(m_dialogs->last()->title, c.title);
         const QString pattern = QRegularExpression::escape(c.message) + (c.message.endsWith("time: ") ? "\\d+sec" : "");
-        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(m_dialogs->last()->text)
-                     .hasMatch(), qPrintable(m_dialogs->last()->text));
+        QVERIFY2(
+            QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(m_dialogs->last()->text).hasMatch(),
+            qPrintable(m_dialogs->last()->text));
         QCOMPARE(m_dialogs->last()->icon,
                  c.title.endsWith("Error Message") ? MessageIcon::Exclamation : MessageIcon::None);
 
@@ -281,7 +304,7 @@ private slots:
         QCOMPARE(readFile(settingsFilePath()), QByteArray("1\r\n1\r\n1\r\n0\r\n"));
         QTest::qWait(50);
         const qsizetype sent = m_sim->requests().size();
-        QTest::qWait(1200);   // no request after the close, and no late time-out message
+        QTest::qWait(1200); // no request after the close, and no late time-out message
         QCOMPARE(m_sim->requests().size(), sent);
         QVERIFY(m_dialogs->shown.isEmpty());
     }
@@ -292,14 +315,18 @@ private slots:
     // screen reader.
     void realBoxes_data()
     {
-        QTest::addColumn<QString>("unit");   // the simulator's identifier; none: COM3 leads nowhere
-        QTest::addColumn<QStringList>("box");   // title, text, informative text
-        QTest::newRow("open failure") << QString()
+        QTest::addColumn<QString>("unit");    // the simulator's identifier; none: COM3 leads nowhere
+        QTest::addColumn<QStringList>("box"); // title, text, informative text
+        QTest::newRow("open failure")
+            << QString()
             << QStringList{"Error Message", "Unable to open the Serial Port, Programming aborted...",
                            "COM3 -> FOLDER/gone: No such file or directory - is it plugged in? see `kvt ports`"};
-        QTest::newRow("odd identity") << QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"
-            << QStringList{"Device ID", QString::fromUtf8("Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: "
-                           "000000001    Firmware version: 3.12    Manufacturing date: 06/2007"), ""};
+        QTest::newRow("odd identity")
+            << QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"
+            << QStringList{"Device ID",
+                           QString::fromUtf8("Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: "
+                                             "000000001    Firmware version: 3.12    Manufacturing date: 06/2007"),
+                           ""};
     }
 
     void realBoxes()
@@ -322,7 +349,7 @@ private slots:
             if (!shown)
                 return;
             seen = QStringList{shown->windowTitle(), shown->text(), shown->informativeText()};
-            for (const char *label : {"qt_msgbox_label", "qt_msgbox_informativelabel"})   // what a screen reader reads
+            for (const char *label : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) // what a screen reader reads
                 if (QLabel *l = shown->findChild<QLabel *>(label); l && !l->text().isEmpty())
                     seen << accessible(l)->text(QAccessible::Name);
             shown->accept();
@@ -331,9 +358,9 @@ private slots:
         item(m_window, "ReadMenu")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 5000);
         box.replaceInStrings("FOLDER", m_folders->configFolder());
-        m_window->close();   // while its dialogs are still there
+        m_window->close(); // while its dialogs are still there
         QStringList expected = box;
-        expected << box.at(1);   // the labels' accessible names: their whole texts
+        expected << box.at(1); // the labels' accessible names: their whole texts
         if (!box.at(2).isEmpty())
             expected << box.at(2);
         QCOMPARE(seen, expected);
@@ -360,7 +387,11 @@ private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<SimUnit> m_sim;
     QPointer<ProgrammerWindow> m_window;
-    struct { QString status; int value, maximum; QString menus; } m_seen;   // while a message is up
+    struct {
+        QString status;
+        int value, maximum;
+        QString menus;
+    } m_seen; // while a message is up
 };
 
 QTEST_MAIN(TestProgrammerWindow)

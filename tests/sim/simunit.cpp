@@ -21,8 +21,7 @@ SimUnit::~SimUnit()
 bool SimUnit::start(const QStringList &options)
 {
     const auto parsed = kvt::sim::parseOptions(
-        QStringList{"kvt-unit-sim", "--log", m_dir.filePath("log"), "--save", m_dir.filePath("memory")}
-        + options);
+        QStringList{"kvt-unit-sim", "--log", m_dir.filePath("log"), "--save", m_dir.filePath("memory")} + options);
     if (!parsed || ::pipe2(m_stop, O_CLOEXEC) != 0)
         return false;
     m_sim = std::make_unique<kvt::sim::Simulator>(*parsed);
@@ -106,7 +105,7 @@ QStringList writeRequests(const QByteArray &file)
     for (const QByteArray &line : kvt::image::splitLines(file)) {
         if (line.startsWith("GPRS:"))
             break;
-        if (!line.isEmpty())   // "bbbaaavvv"
+        if (!line.isEmpty()) // "bbbaaavvv"
             requests << "W " + QString::fromLatin1(line).insert(6, u' ').insert(3, u' ');
     }
     return requests;

@@ -7,9 +7,11 @@
 #include <memory>
 
 class QThread;
-namespace kvt::sim { class Simulator; }
+namespace kvt::sim {
+class Simulator;
+}
 
-QByteArray readFile(const QString &path);   // "<missing>" when it cannot be read
+QByteArray readFile(const QString &path); // "<missing>" when it cannot be read
 
 // A simulated unit for tests, run in-process on a thread of its own,
 // logging every request and saving its memory into a temporary folder.
@@ -20,11 +22,11 @@ public:
     // Starts with the options of kvt-unit-sim; false when they are wrong.
     bool start(const QStringList &options = {});
     QString device() const;
-    bool stop();   // ends the loop, saves the memory and drops the line
-    QStringList requests() const;   // so far, one "W bbb aaa vvv" / "R bbb aaa" each
+    bool stop();                  // ends the loop, saves the memory and drops the line
+    QStringList requests() const; // so far, one "W bbb aaa vvv" / "R bbb aaa" each
     // Every request sent to it so far is served and logged (or it hung up).
     bool drained() const;
-    QByteArray savedMemory() const { return readFile(m_dir.filePath("memory")); }   // after stop()
+    QByteArray savedMemory() const { return readFile(m_dir.filePath("memory")); } // after stop()
 
 private:
     QTemporaryDir m_dir;
@@ -34,8 +36,8 @@ private:
     std::atomic<bool> m_over = false;
 };
 
-QString writeFile(const QString &path, const QByteArray &bytes);   // returns `path`
-QString writeSavedImage(const QString &path);   // the file the editor saves at start-up
+QString writeFile(const QString &path, const QByteArray &bytes); // returns `path`
+QString writeSavedImage(const QString &path);                    // the file the editor saves at start-up
 // Ten memory lines of bank 2 (the first of value 000), then the GPRS lines.
 QByteArray smallFile();
 // The requests a unit receives for the memory lines of a configuration file.

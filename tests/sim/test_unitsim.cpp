@@ -37,18 +37,22 @@ private slots:
         for (const bool hangup : {false, true}) {
             QTemporaryDir dir;
             const QString link = dir.filePath("com1");
-            QVERIFY(QFile::link("/dev/null", link));   // a link left behind is replaced
+            QVERIFY(QFile::link("/dev/null", link)); // a link left behind is replaced
             QProcess sim;
-            QStringList options{"--link", link, "--log", dir.filePath("log"), "--save", dir.filePath("memory"),
-                                "--identifier", "ABCDEFGH"};
-            const QString device = startProgram(sim, hangup ? options << "--hangup-after" << "2" : options);
+            QStringList options{
+                "--link",       link,      "--log", dir.filePath("log"), "--save", dir.filePath("memory"),
+                "--identifier", "ABCDEFGH"};
+            const QString device = startProgram(sim,
+                                                hangup ? options << "--hangup-after"
+                                                                 << "2"
+                                                       : options);
             QCOMPARE(QFileInfo(link).symLinkTarget(), device);
             QSerialPort port(device);
             QVERIFY(port.open(QIODevice::ReadWrite));
             for (const QByteArray &request : {QByteArray("W\x01\x05\x41", 4), QByteArray("R\x00\x0a", 3)}) {
                 QCOMPARE(port.write(request), request.size());
                 QVERIFY(port.waitForReadyRead(2000));
-                QCOMPARE(port.readAll(), QByteArray("A"));   // the echo; address 10 of the identifier
+                QCOMPARE(port.readAll(), QByteArray("A")); // the echo; address 10 of the identifier
             }
             if (!hangup)
                 sim.terminate();
@@ -64,11 +68,14 @@ private slots:
     void refusesBadOptions()
     {
         QTemporaryDir dir;
-        const QString file = writeFile(dir.filePath("com1"), "plain");   // no link: left alone
+        const QString file = writeFile(dir.filePath("com1"), "plain"); // no link: left alone
         QCOMPARE(QProcess::execute(Program, {"--link", file}), 1);
         QCOMPARE(readFile(file), QByteArray("plain"));
-        for (const QStringList &options : {QStringList{"--identifier", "ABC"}, {"--identifier", "ABCDEFG\u03a9"},
-                                           {"--wrong-echo-at", "0"}, {"--delay", "4294967296"}, {"/dev/ttyS0"}})
+        for (const QStringList &options : {QStringList{"--identifier", "ABC"},
+                                           {"--identifier", "ABCDEFG\u03a9"},
+                                           {"--wrong-echo-at", "0"},
+                                           {"--delay", "4294967296"},
+                                           {"/dev/ttyS0"}})
             QCOMPARE(QProcess::execute(Program, options), 2);
     }
 
@@ -94,8 +101,10 @@ private slots:
         // the serial number one higher, as wide as it was.
         unit.nextUnit();
         QCOMPARE(unit.memoryLines(), QByteArray());
-        for (const auto &[serial, step, next] : {std::tuple{"000000001", 1, "000000002"}, {"SN0000099", 1, "SN0000100"},
-                                                 {"999999999", 1, "000000000"}, {"SERIALNUM", 5, "SERIALNUM"}})
+        for (const auto &[serial, step, next] : {std::tuple{"000000001", 1, "000000002"},
+                                                 {"SN0000099", 1, "SN0000100"},
+                                                 {"999999999", 1, "000000000"},
+                                                 {"SERIALNUM", 5, "SERIALNUM"}})
             QCOMPARE(kvt::sim::Unit::nextSerialNumber(serial, step), QByteArray(next));
     }
 };

@@ -1,7 +1,7 @@
 #include "scripteddialogs.h"
 
-void ScriptedDialogs::message(QWidget *, const QString &title, const QString &text,
-                              kvt::ui::MessageIcon icon, const QString &detail)
+void ScriptedDialogs::message(QWidget *, const QString &title, const QString &text, kvt::ui::MessageIcon icon,
+                              const QString &detail)
 {
     shown.append({title, text, icon, false, detail});
     if (onMessage)
@@ -9,7 +9,7 @@ void ScriptedDialogs::message(QWidget *, const QString &title, const QString &te
 }
 
 kvt::ui::Answer ScriptedDialogs::askYesNo(QWidget *, const QString &title, const QString &text,
-                                           kvt::ui::MessageIcon icon)
+                                          kvt::ui::MessageIcon icon)
 {
     shown.append({title, text, icon, true});
     if (onMessage)
@@ -17,15 +17,13 @@ kvt::ui::Answer ScriptedDialogs::askYesNo(QWidget *, const QString &title, const
     return answers.isEmpty() ? kvt::ui::Answer::No : answers.takeFirst();
 }
 
-std::optional<QString> ScriptedDialogs::openFileName(QWidget *, const QString &filterText,
-                                                     const QString &)
+std::optional<QString> ScriptedDialogs::openFileName(QWidget *, const QString &filterText, const QString &)
 {
     fileFilters.append(filterText);
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 
-std::optional<QString> ScriptedDialogs::saveFileName(QWidget *, const QString &filterText,
-                                                     const QString &)
+std::optional<QString> ScriptedDialogs::saveFileName(QWidget *, const QString &filterText, const QString &)
 {
     fileFilters.append(filterText);
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();

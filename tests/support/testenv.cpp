@@ -6,8 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TestFolders::TestFolders()
-    : m_oldConfig(qgetenv("XDG_CONFIG_HOME")), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
+TestFolders::TestFolders() : m_oldConfig(qgetenv("XDG_CONFIG_HOME")), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("config/kvt"));
     QDir(m_dir.path()).mkpath(QStringLiteral("runtime"));
@@ -34,7 +33,7 @@ NamedPipe::NamedPipe(const QString &path) : m_path(QFile::encodeName(path))
     if (!m_created)
         return;
     m_watchdog = std::thread([this] {
-        const int fd = ::open(m_path.constData(), O_WRONLY);   // waits for a reader
+        const int fd = ::open(m_path.constData(), O_WRONLY); // waits for a reader
         if (fd >= 0) {
             if (!m_stopping)
                 m_opened = true;

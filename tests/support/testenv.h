@@ -14,7 +14,7 @@ public:
     TestFolders();
     ~TestFolders();
     QString path() const { return m_dir.path(); }
-    QString configFolder() const;   // what kvt::programmer::configFolder() returns
+    QString configFolder() const; // what kvt::programmer::configFolder() returns
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
 private:

@@ -1,10 +1,10 @@
 // The zone editor driven like a user would, each family of controls shown bound to the stored zone.
 #include "editor/mainwindow.h"
 #include "image/charset.h"
+#include "image/zonerecord.h"
 #include "scripteddialogs.h"
 #include "testenv.h"
 #include "zones/zoneeditor.h"
-#include "image/zonerecord.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -44,8 +44,7 @@ static QString shownBy(QWidget *control)
     return button->isCheckable() ? QString::number(button->isChecked()) : button->accessibleDescription();
 }
 
-class TestZoneEditor : public QObject
-{
+class TestZoneEditor : public QObject {
     Q_OBJECT
 
     TestFolders m_folders;
@@ -109,8 +108,10 @@ private slots:
     void alertOptions()
     {
         for (const auto &[stored, option, alert, back] : {std::tuple{22, QStringLiteral("Option8"), false, 22},
-                 {20, QStringLiteral("Option9"), false, 20}, {54, QStringLiteral("Option8"), true, 54},
-                 {0, QStringLiteral("Option1"), false, 30}, {128 + 64 + 12 + 1, QStringLiteral("Option3"), false, 12}}) {
+                                                          {20, QStringLiteral("Option9"), false, 20},
+                                                          {54, QStringLiteral("Option8"), true, 54},
+                                                          {0, QStringLiteral("Option1"), false, 30},
+                                                          {128 + 64 + 12 + 1, QStringLiteral("Option3"), false, 12}}) {
             open(withChars(defaultZoneText(5), 61, QString(QChar(stored)) + QChar(99)));
             QVERIFY2(w(option)->isChecked(), qPrintable(option));
             QCOMPARE(w("Option11")->isChecked(), alert);
@@ -139,7 +140,7 @@ private slots:
             QTest::keyClicks(cid, typed);
             QCOMPARE(encoded(2, 4), QLatin1String(stored));
         }
-        for (QChar c : QStringLiteral("\u20AC\u03A9"))   // Greek has no 8-bit code here
+        for (QChar c : QStringLiteral("\u20AC\u03A9")) // Greek has no 8-bit code here
             QTest::sendKeyEvent(QTest::Click, cid, Qt::Key_unknown, QString(c), Qt::NoModifier);
         QCOMPARE(cid->text(), QStringLiteral("\u20AC"));
         QAccessible::queryAccessibleInterface(cid)->editableTextInterface()->insertText(1, QStringLiteral("\u03A9"));
@@ -159,11 +160,24 @@ private slots:
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(valueBox);
             const std::function<void()> edits[] = {
                 [&] { iface->setText(QAccessible::Value, QStringLiteral("12:34:00")); },
-                [&] { if (auto *e = iface->editableTextInterface()) e->insertText(0, QStringLiteral("1")); },
-                [&] { if (auto *e = iface->editableTextInterface()) e->deleteText(0, 2); },
-                [&] { if (auto *e = iface->editableTextInterface()) e->replaceText(0, 2, QStringLiteral("23")); },
+                [&] {
+                    if (auto *e = iface->editableTextInterface())
+                        e->insertText(0, QStringLiteral("1"));
+                },
+                [&] {
+                    if (auto *e = iface->editableTextInterface())
+                        e->deleteText(0, 2);
+                },
+                [&] {
+                    if (auto *e = iface->editableTextInterface())
+                        e->replaceText(0, 2, QStringLiteral("23"));
+                },
                 [&] { valueBox->setText(QStringLiteral("5 (9.3 KM/H)")); },
-                [&] { valueBox->selectAll(); QTest::keyClicks(valueBox, "7"); QTest::keyClick(valueBox, Qt::Key_Backspace); },
+                [&] {
+                    valueBox->selectAll();
+                    QTest::keyClicks(valueBox, "7");
+                    QTest::keyClick(valueBox, Qt::Key_Backspace);
+                },
             };
             for (const auto &edit : edits) {
                 edit();
@@ -178,20 +192,30 @@ private slots:
         // First stored line (7 speed, 10 START, 14 STOP), stored there (empty: the default), button, clicks
         // (then one more, refused at every limit: no carry, no wrap), shown, stored back.
         const std::tuple<int, const char *, const char *, int, QString, QString> rows[] = {
-            {7, "000", "Command10", 999, "999 (1850.1 KM/H)", "999"}, {7, "", "Command11", 999, "0 (0 KM/H)", "000"},
-            {7, "000", "Command1", 99, "990 (1833.5 KM/H)", "990"}, {7, "", "Command12", 99, "9 (16.7 KM/H)", "009"},
-            {7, "030", "Command11", 1, "29 (53.7 KM/H)", "029"}, {7, "006", "Command10", 1, "7 (13 KM/H)", "007"},
-            {10, "", "Command6", 14, "23:00:00", "2300"}, {10, "", "Command7", 9, "00:00:00", "0000"},
-            {10, "", "Command2", 59, "09:59:00", "0959"}, {10, "", "Command4", 0, "09:00:00", "0900"},
-            {14, "2359", "Command8", 0, "23:59:00", "2359"}, {14, "2359", "Command3", 0, "23:59:00", "2359"},
-            {14, "", "Command9", 17, "00:00:00", "0000"}, {14, "1701", "Command5", 1, "17:00:00", "1700"},
-            {14, "2A00", "Command8", 1, "01:00:00", "0100"}};   // no digit counts as 0
+            {7, "000", "Command10", 999, "999 (1850.1 KM/H)", "999"},
+            {7, "", "Command11", 999, "0 (0 KM/H)", "000"},
+            {7, "000", "Command1", 99, "990 (1833.5 KM/H)", "990"},
+            {7, "", "Command12", 99, "9 (16.7 KM/H)", "009"},
+            {7, "030", "Command11", 1, "29 (53.7 KM/H)", "029"},
+            {7, "006", "Command10", 1, "7 (13 KM/H)", "007"},
+            {10, "", "Command6", 14, "23:00:00", "2300"},
+            {10, "", "Command7", 9, "00:00:00", "0000"},
+            {10, "", "Command2", 59, "09:59:00", "0959"},
+            {10, "", "Command4", 0, "09:00:00", "0900"},
+            {14, "2359", "Command8", 0, "23:59:00", "2359"},
+            {14, "2359", "Command3", 0, "23:59:00", "2359"},
+            {14, "", "Command9", 17, "00:00:00", "0000"},
+            {14, "1701", "Command5", 1, "17:00:00", "1700"},
+            {14, "2A00", "Command8", 1, "01:00:00", "0100"}}; // no digit counts as 0
         for (const auto &[line, stored, button, clicks, shown, storedAs] : rows) {
             open(withChars(defaultZoneText(5), line, QLatin1String(stored)));
             const bool atLimit = !QStringList{"030", "006", "2A00"}.contains(QLatin1String(stored));
             for (int i = 0; i < clicks + atLimit; ++i)
                 w(button)->click();
-            QCOMPARE(QStringList({button, box(line == 7 ? "SpeedBox" : line == 10 ? "StartUTC" : "StopUTC"),
+            QCOMPARE(QStringList({button,
+                                  box(line == 7        ? "SpeedBox"
+                                          : line == 10 ? "StartUTC"
+                                                       : "StopUTC"),
                                   QString::number(m_edited->count()), encoded(line, storedAs.size())}),
                      QStringList({button, shown, QString::number(clicks), storedAs}));
         }
@@ -199,8 +223,8 @@ private slots:
     void digitAndHemisphereClicks()
     {
         open(withChars(defaultZoneText(5), 18, QStringLiteral("59A456789S987654321N0123456789E9876543210W")));
-        click("TL02");   // no carry
-        click("TL03");   // no digit: counts as 0
+        click("TL02"); // no carry
+        click("TL03"); // no digit: counts as 0
         for (int i = 0; i < 10; ++i)
             click("BL07");
         QTest::keyClick(w("RL10"), Qt::Key_Space);
@@ -208,7 +232,8 @@ private slots:
         for (const char *name : {"TLor", "TLor", "BLor", "LLor", "RLor"})
             click(name);
         QCOMPARE(caption("TL01") + caption("TL02") + caption("TL03") + caption("BL07") + caption("RL10")
-                     + caption("TLor"), QStringLiteral("50132S"));
+                     + caption("TLor"),
+                 QStringLiteral("50132S"));
         QCOMPARE(m_edited->count(), 2 + 10 + 2 + 5);
         QCOMPARE(encoded(18, 42), QStringLiteral("501456789S987654321S0123456789W9876543212E"));
 
@@ -232,12 +257,12 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("input");     // text set or typed; none for buttons
+        QTest::addColumn<QString>("input"); // text set or typed; none for buttons
         QTest::addColumn<QString>("shownIn");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("line");          // first stored line concerned
-        QTest::addColumn<QString>("stored");    // its characters after the action
-        QTest::addColumn<QString>("area");      // the region the map marks
+        QTest::addColumn<int>("line");       // first stored line concerned
+        QTest::addColumn<QString>("stored"); // its characters after the action
+        QTest::addColumn<QString>("area");   // the region the map marks
         struct Row {
             const char *family, *control, *input, *shownIn, *shown;
             int line;
@@ -262,9 +287,9 @@ private slots:
         for (const char *path : {"screen reader", "mouse", "keyboard", "code"}) {
             for (const Row &r : rows) {
                 if (*r.input && QLatin1String(path) == "mouse")
-                    continue;   // a box is typed in, not clicked
-                QTest::addRow("%s, %s", path, r.family) << path << r.control << r.input << r.shownIn << r.shown
-                                                        << r.line << r.stored << r.area;
+                    continue; // a box is typed in, not clicked
+                QTest::addRow("%s, %s", path, r.family)
+                    << path << r.control << r.input << r.shownIn << r.shown << r.line << r.stored << r.area;
             }
         }
     }
@@ -321,8 +346,8 @@ private slots:
             button->isCheckable() ? button->toggle() : button->click();
         }
         if (changes && edited.isEmpty())
-            QVERIFY(edited.wait(1000));   // a screen reader's Press clicks a moment later
-        const bool typed = path == "keyboard" && !input.isEmpty();   // one change a key
+            QVERIFY(edited.wait(1000));                            // a screen reader's Press clicks a moment later
+        const bool typed = path == "keyboard" && !input.isEmpty(); // one change a key
         QCOMPARE(edited.count(), changes ? int(typed ? input.size() : 1) : 0);
         QCOMPARE(shownBy(w<QWidget>(shownIn)), shown);
         const QString zoneText = m_editor->encodeZone();
@@ -346,8 +371,9 @@ private slots:
         for (const char *name : {"Check16", "Option11", "TextCid", "Label5", "Command10"}) {
             QWidget *part = w<QWidget>(name);
             scroll->ensureWidgetVisible(part, 0, 0);
-            QVERIFY2(scroll->viewport()->rect().contains(QRect(part->mapTo(scroll->viewport(), QPoint()), part->size())),
-                     name);
+            QVERIFY2(
+                scroll->viewport()->rect().contains(QRect(part->mapTo(scroll->viewport(), QPoint()), part->size())),
+                name);
         }
     }
 };

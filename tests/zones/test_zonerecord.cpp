@@ -1,26 +1,30 @@
-#include "testdocuments.h"
 #include "image/zonerecord.h"
+#include "testdocuments.h"
 
 #include <QTest>
 
 using namespace kvt::image;
 
-static QString withValue(QString text, int line, const QString &value) { return text.replace(11 * line - 5, 3, value); }
-
-class TestZoneRecord : public QObject
+static QString withValue(QString text, int line, const QString &value)
 {
+    return text.replace(11 * line - 5, 3, value);
+}
+
+class TestZoneRecord : public QObject {
     Q_OBJECT
 
 private slots:
     void areaTable()
     {
-        const QStringList captions{"Inside", "North", "North/East", "East", "South/East", "South", "South/West", "West", "North/West"};
+        const QStringList captions{"Inside", "North",      "North/East", "East",      "South/East",
+                                   "South",  "South/West", "West",       "North/West"};
         const int without[AreaCount] = {30, 28, 12, 14, 10, 26, 18, 22, 20};
         for (int i = 0; i < AreaCount; ++i) {
             const Area area = static_cast<Area>(i);
             QCOMPARE(areaCaption(area), captions[i]);
-            QCOMPARE(std::pair(alertOptionsFor(area, false), alertOptionsFor(area, true)), std::pair(without[i], without[i] + 32));
-            QCOMPARE(areaOfAlertOptions(without[i] + 32 + 128 + 64 + 1), area);   // other bits ignored
+            QCOMPARE(std::pair(alertOptionsFor(area, false), alertOptionsFor(area, true)),
+                     std::pair(without[i], without[i] + 32));
+            QCOMPARE(areaOfAlertOptions(without[i] + 32 + 128 + 64 + 1), area); // other bits ignored
         }
     }
 
@@ -30,7 +34,8 @@ private slots:
         QCOMPARE(ZoneRecord::fromZoneText(QString()), ZoneRecord{});
         // A CellId that is not four 8-bit characters.
         for (const QString &cellId : {QStringLiteral("123"), QStringLiteral("12345"), QStringLiteral(u"12\u4e003")})
-            QCOMPARE(ZoneRecord::fromZoneText(ZoneRecord{.cellId = cellId}.toZoneText(9)).cellId, QStringLiteral("~~~~"));
+            QCOMPARE(ZoneRecord::fromZoneText(ZoneRecord{.cellId = cellId}.toZoneText(9)).cellId,
+                     QStringLiteral("~~~~"));
         for (const auto &[typed, stored] : {std::pair{"7", "007"}, {"030", "030"}, {"1500", "999"}, {"9X9", "000"}})
             QCOMPARE(storedSpeed(QString::fromLatin1(typed)), QString::fromLatin1(stored));
 
