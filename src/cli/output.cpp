@@ -34,19 +34,6 @@ void printWarning(const QString &text)
     printError(QStringLiteral("warning: ") + text);
 }
 
-QString visible(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F)
-            c = QChar(0x2421);
-        else if (c.category() == QChar::Other_Control)
-            c = QChar::ReplacementCharacter;
-    }
-    return text;
-}
-
 int usageError(const QString &command, const QString &text)
 {
     printError(text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/charset.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,11 +19,9 @@ bool printResultBytes(const QByteArray &bytes);
 void printError(const QString &text);
 // "kvt: warning: <text>" on stderr.
 void printWarning(const QString &text);
-// Text from a file or a user shown on a terminal: control characters
-// become their visible symbols (U+2400..U+2421), so that a carriage
-// return, a line feed or an escape sequence can neither break the lines
-// nor act on the terminal.
-QString visible(QString text);
+// Text from a file, a unit or a user shown on a terminal goes through
+// image::visible, so that no control character acts on the terminal.
+using image::visible;
 // A usage error: the message, then where to find help; returns ExitUsage.
 int usageError(const QString &command, const QString &text);
 

@@ -17,8 +17,6 @@ namespace {
 using image::Document;
 using image::ZoneRecord;
 
-using image::visible;
-
 class Lines {
 public:
     void heading(const QString &text) { m_lines << text; }

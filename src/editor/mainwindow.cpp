@@ -215,16 +215,11 @@ void MainWindow::openDocument()
         return;
     m_dialogPath = *path;
     setDocumentPath(*path);
-    image::LoadResult loaded = image::loadConfigurationFile(*path);
-    switch (loaded.status) {
-    case image::LoadResult::Unreadable:
-        m_dialogs.message(this, ErrorTitle, image::UnreadableFileText,
+    const image::LoadResult loaded = image::loadConfigurationFile(*path);
+    if (loaded.status != image::LoadResult::Loaded) {
+        m_dialogs.message(this, ErrorTitle, image::loadFailureText(loaded.status),
                           ui::MessageIcon::Exclamation);
         return;
-    case image::LoadResult::Invalid:
-        m_dialogs.message(this, ErrorTitle, image::InvalidFileText, ui::MessageIcon::Exclamation);
-        return;
-    case image::LoadResult::Loaded: break;
     }
     m_form->setDocument(loaded.document);
     setModified(false);

@@ -236,6 +236,11 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
     return doc;
 }
 
+QString loadFailureText(LoadResult::Status status)
+{
+    return status == LoadResult::Unreadable ? UnreadableFileText : InvalidFileText;
+}
+
 LoadResult loadConfigurationFile(const QString &path)
 {
     LoadResult result;

@@ -50,6 +50,10 @@ struct LoadResult {
     Document document; // meaningful only when Loaded
 };
 
+// The message of a file that did not load: UnreadableFileText or
+// InvalidFileText.
+QString loadFailureText(LoadResult::Status status);
+
 // Reads, checks and decodes a .kvt file in one go.
 LoadResult loadConfigurationFile(const QString &path);
 

@@ -257,24 +257,17 @@ void ProgrammerWindow::importConfigurationFile()
                                                                m_importPath);
     if (!path)
         return;
-    switch (image::checkConfigurationFile(*path)) {
-    case image::LoadResult::Unreadable:
-        // Said as the configurator's Open says it; the earlier import stays.
-        m_dialogs.message(this, ErrorTitle, image::UnreadableFileText,
+    const image::LoadResult::Status status = image::checkConfigurationFile(*path);
+    if (status != image::LoadResult::Loaded)
+        m_dialogs.message(this, ErrorTitle, image::loadFailureText(status),
                           ui::MessageIcon::Exclamation);
+    // A file that cannot be read leaves the earlier import; a refused one ends it.
+    if (status == image::LoadResult::Unreadable)
         return;
-    case image::LoadResult::Invalid:
-        m_dialogs.message(this, ErrorTitle, image::InvalidFileText, ui::MessageIcon::Exclamation);
-        m_importPath.clear();
-        setLoadedFile(NoFileLoaded);
-        m_writeMenu->setEnabled(false);
-        return;
-    case image::LoadResult::Loaded:
-        m_importPath = *path;
-        setLoadedFile(*path);
-        m_writeMenu->setEnabled(true);
-        return;
-    }
+    const bool loaded = status == image::LoadResult::Loaded;
+    m_importPath = loaded ? *path : QString();
+    setLoadedFile(loaded ? *path : NoFileLoaded);
+    m_writeMenu->setEnabled(loaded);
 }
 
 void ProgrammerWindow::writeDevice()

@@ -1,11 +1,10 @@
 #include "zones/zoneeditor.h"
 
-#include "image/charset.h"
 #include "image/zonecaptions.h"
 #include "image/zoneedits.h"
-#include "ui/validators.h"
 #include "ui/windowfit.h"
 #include "zones/coordinaterow.h"
+#include "zones/setupframe.h"
 #include "zones/zonemap.h"
 
 #include <QBoxLayout>
@@ -14,8 +13,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QStyle>
@@ -28,7 +25,6 @@ namespace kvt::zones {
 using image::advanceDigit;
 using image::areaCaption;
 using image::boundaryLine;
-using image::Clock;
 using image::flag;
 using image::FlagCount;
 using image::setArea;
@@ -36,41 +32,11 @@ using image::setFlag;
 using image::setSpeedAlert;
 using image::shownArea;
 using image::speedAlert;
-using image::speedText;
-using image::stepSpeed;
-using image::stepTime;
-using image::TimePart;
-using image::timeText;
 using image::toggleHemisphere;
 
 namespace {
 
 const QString CaptionTail = QStringLiteral(" - GPS/CELL-ID Geofencing database configuration");
-
-// The columns of the frame "Setup": a read-only box over its four step
-// buttons; indexed by Setting.
-enum Setting { Start, Stop, Speed, SettingCount };
-struct SetupColumn {
-    const char *label;
-    const char *box;
-    int widthInCharacters;
-    const char *buttons[4]; // "<", "<<", ">>", ">"
-};
-constexpr SetupColumn SetupColumns[] = {
-    {image::StartTimeLabel, "StartUTC", 8, {"Command4", "Command7", "Command6", "Command2"}},
-    {image::StopTimeLabel, "StopUTC", 8, {"Command5", "Command9", "Command8", "Command3"}},
-    {image::SpeedLimitLabel, "SpeedBox", 17, {"Command11", "Command12", "Command1", "Command10"}},
-};
-
-// The four step buttons under each box: a big step is an hour or ten
-// knots, a small one a minute or one knot.
-struct StepButton {
-    const char *caption;
-    int sign;
-    bool big;
-};
-constexpr StepButton StepButtons[4] = {
-    {"<", -1, false}, {"<<", -1, true}, {">>", +1, true}, {">", +1, false}};
 
 // Where the parts of the window stand in its grid: row, column, row span,
 // column span. Wide as designed; narrow, with the map on top, where the
@@ -78,7 +44,7 @@ constexpr StepButton StepButtons[4] = {
 struct Place {
     int row, column, rowSpan, columnSpan;
 };
-enum Part { ZoneLabel, MapFrame, CellIdFrame, GpsFrame, SetupFrame, Options, PartCount };
+enum Part { ZoneLabel, MapFrame, CellIdFrame, GpsFrame, SetupPart, Options, PartCount };
 constexpr Place WidePlaces[PartCount] = {
     {0, 0, 1, 3}, {1, 0, 1, 1}, {1, 1, 1, 1}, {1, 2, 1, 1}, {2, 0, 1, 1}, {2, 1, 1, 2},
 };
@@ -86,35 +52,11 @@ constexpr Place NarrowPlaces[PartCount] = {
     {0, 0, 1, 3}, {1, 0, 1, 3}, {2, 0, 1, 1}, {2, 1, 1, 1}, {3, 0, 1, 3}, {2, 2, 1, 1},
 };
 
-bool stepSetting(ZoneRecord &record, int setting, const StepButton &button)
-{
-    if (setting == Speed)
-        return stepSpeed(record, button.sign * (button.big ? 10 : 1));
-    return stepTime(record, setting == Start ? Clock::Start : Clock::Stop,
-                    button.big ? TimePart::Hour : TimePart::Minute, button.sign);
-}
-
-QString stepName(const QString &label, bool speed, const StepButton &button)
-{
-    const char *unit = speed ? (button.big ? " by 10" : " by 1")
-                             : (button.big ? " hour" : " minute");
-    return (button.sign < 0 ? QStringLiteral("Decrease ") : QStringLiteral("Increase ")) + label
-        + QLatin1String(unit);
-}
-
 QGroupBox *frame(const QString &title)
 {
     auto *box = new QGroupBox(title);
     box->setAccessibleName(title);
     return box;
-}
-
-// Sets a box's text only when it differs, so the cursor of a box being
-// typed in stays where it is.
-void showText(QLineEdit *box, const QString &text)
-{
-    if (box->text() != text)
-        box->setText(text);
 }
 
 } // namespace
@@ -220,85 +162,23 @@ QGroupBox *ZoneEditor::buildFlagFrame(const QString &title, int firstCheck)
 
 QGroupBox *ZoneEditor::buildSetup()
 {
-    QGroupBox *box = frame(QStringLiteral("Setup"));
-    auto *layout = new QGridLayout(box);
-    for (int s = 0; s < SettingCount; ++s) {
-        addSetting(layout, s, 5 * s);
-        layout->setColumnMinimumWidth(5 * s + 4, 12);
-    }
-    addCellIdBox(layout, 5 * SettingCount);
-    layout->setRowStretch(3, 1);
-    return box;
-}
-
-// A read-only box under its label, over its four step buttons.
-void ZoneEditor::addSetting(QGridLayout *layout, int setting, int column)
-{
-    const SetupColumn &setup = SetupColumns[setting];
-    const QString label = QString::fromLatin1(setup.label);
-    auto *valueBox = new QLineEdit;
-    valueBox->setObjectName(QString::fromLatin1(setup.box));
-    valueBox->setAccessibleName(label);
-    valueBox->setReadOnly(true);
-    valueBox->setAlignment(Qt::AlignCenter);
-    valueBox->setMinimumWidth(
-        valueBox->fontMetrics().horizontalAdvance(QString(setup.widthInCharacters, u'0')) + 16);
-    // Only the step buttons change these boxes: any other change (a screen
-    // reader setting the text) is put back at once.
-    connect(valueBox, &QLineEdit::textChanged, this, [this] {
-        if (!m_showing)
-            showRecord();
-    });
-    m_settingBoxes[setting] = valueBox;
-    auto *title = new QLabel(label);
-    title->setBuddy(valueBox);
-    layout->addWidget(title, 0, column, 1, 4);
-    layout->addWidget(valueBox, 1, column, 1, 4);
-
-    for (int i = 0; i < 4; ++i) {
-        const StepButton &step = StepButtons[i];
-        const QString name = stepName(label, setting == Speed, step);
-        auto *button = new QPushButton(QString::fromLatin1(step.caption));
-        button->setObjectName(QString::fromLatin1(setup.buttons[i]));
-        button->setAccessibleName(name);
-        button->setToolTip(name);
-        button->setAutoDefault(false);
-        button->setMaximumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("<<")) + 24);
-        connect(button, &QPushButton::clicked, this, [this, setting, step] {
-            ZoneRecord record = m_record;
-            if (stepSetting(record, setting, step))
-                change(record);
-        });
-        layout->addWidget(button, 2, column + i);
-    }
-}
-
-void ZoneEditor::addCellIdBox(QGridLayout *layout, int column)
-{
-    const QString cellIdName = QLatin1String(image::CellIdLabel);
-    m_cellIdBox = new QLineEdit;
-    m_cellIdBox->setObjectName(QStringLiteral("TextCid"));
-    m_cellIdBox->setMaxLength(4);
-    m_cellIdBox->setValidator(new ui::FileTextValidator(image::isEncodable, m_cellIdBox));
-    m_cellIdBox->setAlignment(Qt::AlignCenter);
-    m_cellIdBox->setFixedWidth(m_cellIdBox->fontMetrics().horizontalAdvance(QStringLiteral("WWWW"))
-                               + 16);
-    m_cellIdBox->setAccessibleName(cellIdName);
-    connect(m_cellIdBox, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (m_showing)
-            return;
-        // Text set around the validator (a screen reader's insert) that
-        // has no 8-bit code is refused like typed text.
-        if (!image::isEncodable(text))
-            return showRecord();
+    m_setup = new SetupFrame;
+    connect(m_setup, &SetupFrame::stepRequested, this,
+            [this](SetupFrame::Setting setting, int button) {
+                ZoneRecord record = m_record;
+                if (SetupFrame::step(record, setting, button))
+                    change(record);
+            });
+    connect(m_setup, &SetupFrame::cellIdEdited, this, [this](const QString &text) {
         ZoneRecord record = m_record;
         record.cellId = text;
         change(record);
     });
-    auto *cellIdLabel = new QLabel(cellIdName);
-    cellIdLabel->setBuddy(m_cellIdBox);
-    layout->addWidget(cellIdLabel, 0, column);
-    layout->addWidget(m_cellIdBox, 1, column);
+    connect(m_setup, &SetupFrame::boxTouched, this, [this] {
+        if (!m_showing)
+            showRecord();
+    });
+    return m_setup;
 }
 
 QGroupBox *ZoneEditor::buildAreaOptions()
@@ -372,10 +252,7 @@ void ZoneEditor::showRecord()
     const bool wasShowing = std::exchange(m_showing, true);
     for (int f = 0; f < FlagCount; ++f)
         m_checks[f]->setChecked(flag(m_record, f));
-    showText(m_cellIdBox, m_record.cellId);
-    showText(m_settingBoxes[Start], timeText(m_record, Clock::Start));
-    showText(m_settingBoxes[Stop], timeText(m_record, Clock::Stop));
-    showText(m_settingBoxes[Speed], speedText(m_record));
+    m_setup->showRecord(m_record);
     for (int b = 0; b < BoundaryCount; ++b)
         m_map->row(Boundary(b))->showLine(boundaryLine(m_record, Boundary(b)));
     const Area area = shownArea(m_record);

@@ -11,7 +11,6 @@ class QBoxLayout;
 class QCheckBox;
 class QGridLayout;
 class QGroupBox;
-class QLineEdit;
 class QRadioButton;
 
 namespace kvt::zones {
@@ -19,6 +18,7 @@ namespace kvt::zones {
 using image::AreaCount;
 using image::ZoneRecord;
 
+class SetupFrame;
 class ZoneMap;
 
 // The zone editor window "Geofencing": edits one zone of the open
@@ -52,8 +52,6 @@ private:
     QWidget *buildContent();
     QGroupBox *buildFlagFrame(const QString &title, int firstCheck);
     QGroupBox *buildSetup();
-    void addSetting(QGridLayout *layout, int setting, int column);
-    void addCellIdBox(QGridLayout *layout, int column);
     QGroupBox *buildAreaOptions();
     QGroupBox *buildSpeedOptions();
     void arrange(bool narrow);
@@ -76,8 +74,7 @@ private:
     std::array<QRadioButton *, AreaCount> m_areaOptions{}; // Option1..Option9
     QRadioButton *m_noAlert = nullptr;                     // Option10
     QRadioButton *m_alert = nullptr;                       // Option11
-    std::array<QLineEdit *, 3> m_settingBoxes{};           // StartUTC, StopUTC, SpeedBox
-    QLineEdit *m_cellIdBox = nullptr;
+    SetupFrame *m_setup = nullptr;
 };
 
 } // namespace kvt::zones
