@@ -7,62 +7,20 @@
 
 namespace kvt::image {
 
-namespace {
-
-int bitsToNumber(QStringView bits, int width)
+QString decimalToByte(int value)
 {
-    int result = 0;
-    const int n = std::min<qsizetype>(bits.size(), width);
-    for (int pos = 0; pos < n; ++pos) {
-        if (bits[pos] == QLatin1Char('1'))
-            result |= 1 << (width - 1 - pos);
-    }
-    return result;
-}
-
-QString binaryDigits(quint64 value, int minWidth)
-{
-    QString digits = QString::number(value, 2);
-    if (digits.size() < minWidth)
-        digits.prepend(QString(minWidth - digits.size(), QLatin1Char('0')));
-    return digits;
-}
-
-} // namespace
-
-int byteToDecimal(QStringView bits)
-{
-    return bitsToNumber(bits, 8);
-}
-
-int wordToDecimal(QStringView bits)
-{
-    return bitsToNumber(bits, 16);
-}
-
-QString decimalToByte(qint64 value)
-{
-    if (value < 0)
-        return QLatin1Char('-') + binaryDigits(0 - quint64(value), 8);
-    return binaryDigits(quint64(value), 8);
+    return QString::number(value, 2).rightJustified(8, QLatin1Char('0'));
 }
 
 int temperatureToWord(double celsius)
 {
     if (!std::isfinite(celsius))
         return 0;
-    // Sixteenths of a degree, halves to even; the clamp only keeps absurd
-    // inputs inside the integer type before the cut to 16 bits.
+    // Sixteenths of a degree, halves to even, cut to 16 bits: below zero
+    // that is the two's complement. The clamp only keeps absurd inputs
+    // inside the integer type before the cut.
     const double sixteenths = std::nearbyint(std::clamp(celsius * 16, -1e15, 1e15));
-    qint64 word = qint64(sixteenths);
-    if (celsius < 0)
-        word += 65536;
-    return int(word & 0xFFFF);
-}
-
-QString temperatureToBits(double celsius)
-{
-    return binaryDigits(quint64(temperatureToWord(celsius)), 16);
+    return int(qint64(sixteenths) & 0xFFFF);
 }
 
 double wordToTemperature(int word)

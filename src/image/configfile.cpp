@@ -66,11 +66,17 @@ std::optional<int> leadingNumber(const QByteArray &line)
     return value;
 }
 
+// The value of the next line; nothing at the end of the file or when it
+// is no byte.
+std::optional<int> nextValue(LineReader &in)
+{
+    return in.atEnd() ? std::nullopt : wholeValue(in.next());
+}
+
 // Characters of a padded text field; code 088 ("X") is padding wherever
 // it stands.
 bool readPaddedText(LineReader &in, int count, QString &text)
 {
-    text.clear();
     for (int i = 0; i < count; ++i) {
         if (in.atEnd())
             return false;
@@ -87,25 +93,19 @@ bool readPaddedText(LineReader &in, int count, QString &text)
 // Two value lines, low byte first, into a temperature.
 bool readTemperature(LineReader &in, double &celsius)
 {
-    std::optional<int> bytes[2];
-    for (auto &b : bytes) {
-        if (in.atEnd() || !(b = wholeValue(in.next())))
-            return false;
-    }
-    const QString bits = decimalToByte(*bytes[1]) + decimalToByte(*bytes[0]);
-    celsius = wordToTemperature(wordToDecimal(bits));
-    return true;
+    const auto low = nextValue(in);
+    const auto high = low ? nextValue(in) : std::nullopt;
+    if (high)
+        celsius = wordToTemperature(*high * 256 + *low);
+    return high.has_value();
 }
 
 bool readNumber(LineReader &in, double &value)
 {
-    if (in.atEnd())
-        return false;
-    const auto v = wholeValue(in.next());
-    if (!v)
-        return false;
-    value = *v;
-    return true;
+    const auto v = nextValue(in);
+    if (v)
+        value = *v;
+    return v.has_value();
 }
 
 QString gprsText(const QByteArray &line)
@@ -115,21 +115,29 @@ QString gprsText(const QByteArray &line)
 
 } // namespace
 
-QList<QByteArray> splitLines(const QByteArray &bytes)
+QList<LineBounds> lineBounds(QByteArrayView bytes)
 {
-    QList<QByteArray> lines;
+    QList<LineBounds> lines;
     qsizetype start = 0;
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n; ++i) {
         if (bytes[i] != '\r')
             continue;
-        lines.append(bytes.mid(start, i - start));
+        lines.append({start, i});
         if (i + 1 < n && bytes[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < n)
-        lines.append(bytes.mid(start));
+        lines.append({start, n});
+    return lines;
+}
+
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    for (const LineBounds &line : lineBounds(bytes))
+        lines.append(bytes.sliced(line.start, line.end - line.start));
     return lines;
 }
 
@@ -173,7 +181,7 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
 {
     const QList<QByteArray> lines = splitLines(bytes);
     LineReader in(lines);
-    Document doc; // every field is set below
+    Document doc; // every field is set below, the texts from empty
 
     if (!readPaddedText(in, 8, doc.simPin) || !readTemperature(in, doc.tempHighAlert)
         || !readTemperature(in, doc.tempLowAlert) || !readNumber(in, doc.trackingCounter)
@@ -195,19 +203,14 @@ std::optional<Document> decodeParameters(const QByteArray &bytes)
     }
 
     for (int reg = 0; reg < 4; ++reg) {
-        if (in.atEnd())
-            return std::nullopt;
-        const auto value = wholeValue(in.next());
+        const auto value = nextValue(in);
         if (!value)
             return std::nullopt;
-        // Character 8 - b of the bit string is bit b.
-        const QString bits = decimalToByte(*value);
         for (int b = 0; b < 8; ++b)
-            doc.check(8 * reg + b + 1) = bits.at(7 - b) == QLatin1Char('1') ? Ticked : Clear;
+            doc.check(8 * reg + b + 1) = (*value >> b) & 1 ? Ticked : Clear;
     }
 
     for (QString &zone : doc.zoneTexts) {
-        zone.clear();
         for (int k = 0; k < ZoneLineCount; ++k) {
             if (in.atEnd())
                 return std::nullopt;

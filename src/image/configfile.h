@@ -15,6 +15,14 @@ namespace kvt::image {
 // lone LF stays part of its line. Line ends are not part of the lines.
 QList<QByteArray> splitLines(const QByteArray &bytes);
 
+// The same lines as places in the bytes: where each starts and where its
+// text ends, before its line end.
+struct LineBounds {
+    qsizetype start = 0;
+    qsizetype end = 0;
+};
+QList<LineBounds> lineBounds(QByteArrayView bytes);
+
 // The line check: every line is empty, a GPRS line ("GPRS:" and at most
 // MaxGprsTextLength characters), or a memory line of nine decimal digits
 // whose three fields are 000..255.

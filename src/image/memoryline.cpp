@@ -45,7 +45,6 @@ void appendField(QString &text, int value)
 QString threeDigits(int value)
 {
     QString text;
-    text.reserve(3);
     appendField(text, value);
     return text;
 }
@@ -63,7 +62,6 @@ std::optional<int> threeDigitField(QByteArrayView text, qsizetype pos)
 QString memoryLine(int bank, int address, int value)
 {
     QString line;
-    line.reserve(MemoryLineLength);
     for (int field : {bank, address, value})
         appendField(line, field);
     return line;

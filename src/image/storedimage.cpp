@@ -4,18 +4,13 @@
 #include "image/configfile.h"
 #include "image/encoder.h"
 #include "image/gprs.h"
+#include "image/memoryline.h"
 
 namespace kvt::image {
 
 namespace {
 
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
-
-bool isMemoryLine(const QByteArray &line)
-{
-    return line.size() == 9
-        && std::all_of(line.cbegin(), line.cend(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 } // namespace
 
@@ -30,23 +25,10 @@ std::optional<StoredImage> StoredImage::fromBytes(const QByteArray &bytes)
     StoredImage image;
     image.m_bytes = bytes;
     image.m_document = std::move(*doc);
-    // The same lines as splitLines: CR LF or a lone CR ends a line.
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (bytes[i] != '\r')
-            continue;
-        image.m_starts.append(start);
-        image.m_ends.append(i);
-        if (i + 1 < n && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n) {
-        image.m_starts.append(start);
-        image.m_ends.append(n);
-    }
+    image.m_lines = lineBounds(bytes);
 
+    // The decoder found a GPRS line after the zones; the bound keeps a
+    // change of the decoder from reading past the end.
     const qsizetype bankStart = ParameterLineCount + ZoneCount * ZoneLineCount;
     qsizetype gprs = bankStart;
     while (gprs < image.lineCount() && !image.line(gprs).startsWith("GPRS"))
@@ -61,7 +43,7 @@ std::optional<StoredImage> StoredImage::fromBytes(const QByteArray &bytes)
 
 QByteArray StoredImage::line(qsizetype i) const
 {
-    return m_bytes.sliced(m_starts[i], m_ends[i] - m_starts[i]);
+    return m_bytes.sliced(m_lines[i].start, m_lines[i].end - m_lines[i].start);
 }
 
 StoredImage::Span StoredImage::zoneSpan(int zone) const
@@ -74,8 +56,9 @@ QByteArray StoredImage::rawLines(qsizetype first, qsizetype count) const
     if (count <= 0)
         return {};
     const qsizetype last = first + count - 1;
-    const qsizetype end = last + 1 < lineCount() ? m_starts[last + 1] : m_bytes.size();
-    return m_bytes.sliced(m_starts[first], end - m_starts[first]);
+    const qsizetype start = m_lines[first].start;
+    const qsizetype end = last + 1 < lineCount() ? m_lines[last + 1].start : m_bytes.size();
+    return m_bytes.sliced(start, end - start);
 }
 
 bool StoredImage::gprsBankAgrees() const
@@ -96,9 +79,8 @@ QString StoredImage::storedGprsString() const
     QString text;
     const Span bank = m_spans[GprsBank];
     for (qsizetype k = 0; k < bank.count; ++k) {
-        const QByteArray memory = line(bank.first + k);
-        if (isMemoryLine(memory))
-            text += charFromCode(memory.sliced(6).toInt());
+        if (const auto memory = memoryLineFields(line(bank.first + k)))
+            text += charFromCode(memory->value);
     }
     while (text.endsWith(QLatin1Char('?')))
         text.chop(1);
@@ -127,8 +109,10 @@ std::optional<QByteArray> StoredImage::withDocument(const Document &changed,
             out += rawLines(field.firstLine, field.lineCount);
             continue;
         }
-        for (int i = field.firstLine; i < field.firstLine + field.lineCount; ++i)
-            out += encoded(memoryLine(1, i + 1, after[i])) + LineEnd;
+        for (int i = field.firstLine; i < field.firstLine + field.lineCount; ++i) {
+            encodable = encodable && after[i] >= 0; // -1: a character without a code
+            out += memoryLine(1, i + 1, after[i]).toLatin1() + LineEnd;
+        }
     }
 
     for (int zone = 1; zone <= ZoneCount; ++zone) {

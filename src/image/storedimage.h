@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image/configfile.h"
 #include "image/document.h"
 
 #include <QByteArray>
@@ -34,7 +35,7 @@ public:
     const Document &document() const { return m_document; }
     const QByteArray &bytes() const { return m_bytes; }
 
-    qsizetype lineCount() const { return m_ends.size(); }
+    qsizetype lineCount() const { return m_lines.size(); }
     // Line i (0-based) without its line end.
     QByteArray line(qsizetype i) const;
     Span span(Part part) const { return m_spans[part]; }
@@ -59,8 +60,7 @@ public:
 
 private:
     QByteArray m_bytes;
-    QList<qsizetype> m_starts; // where each line starts
-    QList<qsizetype> m_ends;   // where its text ends, before the line end
+    QList<LineBounds> m_lines;
     Document m_document;
     std::array<Span, PartCount> m_spans;
 

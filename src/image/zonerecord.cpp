@@ -106,7 +106,6 @@ int valueAt(QStringView text, int k)
 QString charsOf(const ZoneBytes &bytes, int first, int width)
 {
     QString text;
-    text.reserve(width);
     for (int i = 0; i < width; ++i)
         text += charFromCode(bytes[first + i]);
     return text;
