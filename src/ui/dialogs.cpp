@@ -34,11 +34,9 @@ Answer WidgetDialogs::askYesNo(QWidget *parent, const QString &title, const QStr
                                MessageIcon icon)
 {
     QMessageBox box(toBoxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    // Escape and the close button press the escape button; a hidden one
-    // keeps them apart from No.
-    QAbstractButton *dismiss = box.addButton(QMessageBox::Cancel);
-    dismiss->hide();
-    box.setEscapeButton(dismiss);
+    // Escape and the close button press the Cancel button, hidden: apart
+    // from No, they dismiss the box.
+    box.addButton(QMessageBox::Cancel)->hide();
     box.exec();
     if (box.clickedButton() == box.button(QMessageBox::Yes))
         return Answer::Yes;

@@ -8,16 +8,6 @@
 
 namespace kvt::ui {
 
-namespace {
-
-QRect availableArea(const QWidget *window)
-{
-    const QScreen *screen = window->screen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 4096, 4096);
-}
-
-} // namespace
-
 QScrollArea *scrollingArea(QWidget *content)
 {
     auto *area = new QScrollArea;
@@ -34,13 +24,13 @@ QMargins expectedFrame(const QWidget *window)
 
 bool fitsScreen(const QWidget *window, QSize whole, const QMargins &frame)
 {
-    const QSize room = availableArea(window).size().shrunkBy(frame);
+    const QSize room = window->screen()->availableGeometry().size().shrunkBy(frame);
     return whole.width() <= room.width() && whole.height() <= room.height();
 }
 
 void fitToScreen(QWidget *window, QSize whole, const QMargins &frame)
 {
-    const QRect area = availableArea(window);
+    const QRect area = window->screen()->availableGeometry();
     if (fitsScreen(window, whole, frame)) {
         window->setFixedSize(whole);
     } else {
@@ -52,9 +42,10 @@ void fitToScreen(QWidget *window, QSize whole, const QMargins &frame)
         window->setMaximumSize(withBars);
         window->resize(withBars.boundedTo(room));
     }
+    // The window and its frame fit within the area either way.
     const QSize outer = window->size().grownBy(frame);
-    window->move(qMax(area.left(), area.center().x() - outer.width() / 2),
-                 qMax(area.top(), area.center().y() - outer.height() / 2));
+    window->move(area.x() + (area.width() - outer.width()) / 2,
+                 area.y() + (area.height() - outer.height()) / 2);
 }
 
 } // namespace kvt::ui

@@ -23,8 +23,8 @@ bool fitsScreen(const QWidget *window, QSize whole, const QMargins &frame);
 // Gives `window` the fixed size `whole` (its content at full size) where
 // the screen's available area holds it with `frame` around it; otherwise
 // opens it as large as the area allows, resizable up to its full size
-// with scroll bars. Then places it centred within the area, never beyond
-// its top or left edge.
+// with scroll bars. Then places it, with its frame, centred within the
+// area.
 void fitToScreen(QWidget *window, QSize whole, const QMargins &frame);
 
 } // namespace kvt::ui

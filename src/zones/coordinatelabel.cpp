@@ -6,19 +6,14 @@
 
 namespace kvt::zones {
 
-CoordinateLabel::CoordinateLabel(const QString &caption, QWidget *parent) : QAbstractButton(parent)
+CoordinateLabel::CoordinateLabel(QWidget *parent) : QAbstractButton(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    QFont bold = font();
-    bold.setBold(true);
-    setFont(bold);
-    setCaption(caption);
 }
 
 void CoordinateLabel::setCaption(const QString &caption)
 {
-    if (caption == m_caption && accessibleDescription() == caption)
+    if (caption == m_caption)
         return;
     m_caption = caption;
     setAccessibleDescription(caption);
@@ -57,14 +52,11 @@ void CoordinateLabel::paintEvent(QPaintEvent *)
 
 void CoordinateLabel::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
+    if (event->button() != Qt::LeftButton)
+        return QAbstractButton::mouseDoubleClickEvent(event);
     // Some platforms deliver the second press before the double-click:
     // that press must not turn into a second click on release.
     setDown(false);
-    event->accept();
     emit doubleClicked();
 }
 
@@ -73,7 +65,6 @@ void CoordinateLabel::keyPressEvent(QKeyEvent *event)
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         && !event->isAutoRepeat()) {
         click();
-        event->accept();
         return;
     }
     QAbstractButton::keyPressEvent(event);

@@ -13,7 +13,7 @@ class CoordinateLabel : public QAbstractButton {
     Q_OBJECT
 
 public:
-    explicit CoordinateLabel(const QString &caption, QWidget *parent = nullptr);
+    explicit CoordinateLabel(QWidget *parent = nullptr);
 
     QString caption() const { return m_caption; }
     void setCaption(const QString &caption);

@@ -12,20 +12,9 @@ using image::BoundaryCount;
 
 namespace {
 
-// Titles and commas come from the zone captions (image/zonecaptions.h).
-struct RowInfo {
-    const char *prefix;
-    int digits;
-    char hemisphere;      // design caption
-    int doubleClickDigit; // the digit a double-click advances once more, or 0
-};
-// Indexed by Boundary.
-constexpr RowInfo Rows[BoundaryCount] = {
-    {"TL", 9, 'N', 0},
-    {"BL", 9, 'S', 0},
-    {"LL", 10, 'W', 5},
-    {"RL", 10, 'E', 0},
-};
+// The rows' names, indexed by Boundary; their titles and commas come from
+// the zone captions (image/zonecaptions.h).
+constexpr const char *Prefixes[BoundaryCount] = {"TL", "BL", "LL", "RL"};
 
 } // namespace
 
@@ -33,38 +22,36 @@ CoordinateRow::CoordinateRow(Boundary boundary, QWidget *parent)
     : QWidget(parent),
       m_boundary(boundary)
 {
-    const RowInfo &row = Rows[int(boundary)];
-    const QString prefix = QString::fromLatin1(row.prefix);
+    const QString prefix = QString::fromLatin1(Prefixes[int(boundary)]);
+    const int before = image::digitsBeforeComma(boundary);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
     p.setColor(QPalette::WindowText, Qt::black);
     setPalette(p);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Digits, comma and hemisphere letter in bold.
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(1);
-    for (int d = 1; d <= row.digits; ++d) {
-        auto *digit = new CoordinateLabel(QStringLiteral("0"), this);
+    for (int d = 1; d <= before + 5; ++d) {
+        auto *digit = new CoordinateLabel(this);
         digit->setObjectName(prefix + QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0')));
         digit->setAccessibleName(title() + QStringLiteral(" digit ") + QString::number(d));
-        connect(digit, &CoordinateLabel::clicked, this, [this, d] { emit digitActivated(d - 1); });
-        if (d == row.doubleClickDigit) {
-            connect(digit, &CoordinateLabel::doubleClicked, this,
-                    [this, d] { emit digitActivated(d - 1); });
-        }
+        const auto activate = [this, d] { emit digitActivated(d - 1); };
+        connect(digit, &CoordinateLabel::clicked, this, activate);
+        if (boundary == Boundary::Left && d == 5) // LL05: a double-click advances it once more
+            connect(digit, &CoordinateLabel::doubleClicked, this, activate);
         layout->addWidget(digit);
         m_digits.append(digit);
-        if (d == image::digitsBeforeComma(boundary)) {
-            auto *comma = new QLabel(QStringLiteral(","), this);
-            QFont bold = comma->font();
-            bold.setBold(true);
-            comma->setFont(bold);
-            layout->addWidget(comma);
+        if (d == before) {
+            layout->addWidget(new QLabel(QStringLiteral(","), this));
         }
     }
-    m_hemisphere = new CoordinateLabel(QString(QLatin1Char(row.hemisphere)), this);
+    m_hemisphere = new CoordinateLabel(this);
     m_hemisphere->setObjectName(prefix + QStringLiteral("or"));
     m_hemisphere->setAccessibleName(title() + QStringLiteral(" hemisphere"));
     connect(m_hemisphere, &CoordinateLabel::clicked, this, &CoordinateRow::hemisphereActivated);

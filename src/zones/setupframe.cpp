@@ -63,7 +63,6 @@ void showText(QLineEdit *box, const QString &text)
 
 SetupFrame::SetupFrame(QWidget *parent) : QGroupBox(QStringLiteral("Setup"), parent)
 {
-    setAccessibleName(title());
     auto *layout = new QGridLayout(this);
     for (int s = 0; s < SettingCount; ++s) {
         addSetting(layout, Setting(s), 5 * s);
@@ -99,7 +98,6 @@ void SetupFrame::addSetting(QGridLayout *layout, Setting setting, int column)
     const QString label = QString::fromLatin1(setup.label);
     auto *valueBox = new QLineEdit;
     valueBox->setObjectName(QString::fromLatin1(setup.box));
-    valueBox->setAccessibleName(label);
     valueBox->setReadOnly(true);
     valueBox->setAlignment(Qt::AlignCenter);
     valueBox->setMinimumWidth(
@@ -141,7 +139,6 @@ void SetupFrame::addCellIdBox(QGridLayout *layout, int column)
     m_cellIdBox->setAlignment(Qt::AlignCenter);
     m_cellIdBox->setFixedWidth(m_cellIdBox->fontMetrics().horizontalAdvance(QStringLiteral("WWWW"))
                                + 16);
-    m_cellIdBox->setAccessibleName(cellIdName);
     connect(m_cellIdBox, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (m_showing)
             return;

@@ -38,25 +38,28 @@ namespace {
 
 const QString CaptionTail = QStringLiteral(" - GPS/CELL-ID Geofencing database configuration");
 
-// Where the parts of the window stand in its grid: row, column, row span,
-// column span. Wide as designed; narrow, with the map on top, where the
-// screen is too narrow for that.
-struct Place {
-    int row, column, rowSpan, columnSpan;
-};
+// Where the parts of the window stand in its grid: each fills the cells its
+// letter fills in the picture, in the order of enum Part. Wide as designed;
+// narrow, with the map on top, where the screen is too narrow for that.
 enum Part { ZoneLabel, MapFrame, CellIdFrame, GpsFrame, SetupPart, Options, PartCount };
-constexpr Place WidePlaces[PartCount] = {
-    {0, 0, 1, 3}, {1, 0, 1, 1}, {1, 1, 1, 1}, {1, 2, 1, 1}, {2, 0, 1, 1}, {2, 1, 1, 2},
-};
-constexpr Place NarrowPlaces[PartCount] = {
-    {0, 0, 1, 3}, {1, 0, 1, 3}, {2, 0, 1, 1}, {2, 1, 1, 1}, {3, 0, 1, 3}, {2, 2, 1, 1},
-};
+constexpr char PartLetters[PartCount + 1] = "LMCGSO";
+const QStringList WidePicture = {QStringLiteral("LLL"), QStringLiteral("MCG"),
+                                 QStringLiteral("SOO")};
+const QStringList NarrowPicture = {QStringLiteral("LLL"), QStringLiteral("MMM"),
+                                   QStringLiteral("CGO"), QStringLiteral("SSS")};
 
-QGroupBox *frame(const QString &title)
+// The cells of `letter` in a picture: x and width count columns, y and
+// height rows.
+QRect cellsOf(const QStringList &picture, char letter)
 {
-    auto *box = new QGroupBox(title);
-    box->setAccessibleName(title);
-    return box;
+    QRect cells;
+    for (int row = 0; row < picture.size(); ++row) {
+        for (int column = 0; column < picture[row].size(); ++column) {
+            if (picture[row][column] == QLatin1Char(letter))
+                cells |= QRect(column, row, 1, 1);
+        }
+    }
+    return cells;
 }
 
 } // namespace
@@ -75,7 +78,6 @@ ZoneEditor::ZoneEditor(int zone, const QString &zoneText, QWidget *parent)
     QWidget *content = buildContent();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetNoConstraint); // fitToScreen sizes the window
     layout->addWidget(ui::scrollingArea(content));
     showRecord();
     // Where the screen cannot hold the wide arrangement, the map stands
@@ -98,7 +100,7 @@ QWidget *ZoneEditor::buildContent()
     big.setPointSizeF(big.pointSizeF() * 1.5);
     zoneLabel->setFont(big);
 
-    QGroupBox *mapFrame = frame(QStringLiteral("GPS Area"));
+    auto *mapFrame = new QGroupBox(QStringLiteral("GPS Area"));
     m_map = new ZoneMap;
     (new QVBoxLayout(mapFrame))->addWidget(m_map, 0, Qt::AlignCenter);
     for (int b = 0; b < BoundaryCount; ++b) {
@@ -118,7 +120,6 @@ QWidget *ZoneEditor::buildContent()
     m_grid = new QGridLayout(content);
     // The margins of a window's own layout, and the content's size as laid out.
     QStyleOption asWindow;
-    asWindow.initFrom(this);
     asWindow.state |= QStyle::State_Window;
     const int margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, &asWindow);
     m_grid->setContentsMargins(margin, margin, margin, margin);
@@ -141,13 +142,11 @@ QWidget *ZoneEditor::buildContent()
 
 QGroupBox *ZoneEditor::buildFlagFrame(const QString &title, int firstCheck)
 {
-    QGroupBox *box = frame(title);
+    auto *box = new QGroupBox(title);
     auto *layout = new QVBoxLayout(box);
     for (int f = firstCheck; f < firstCheck + 8; ++f) {
-        const QString caption = QString::fromLatin1(image::ZoneFlagCaptions[f]);
-        auto *check = new QCheckBox(caption);
+        auto *check = new QCheckBox(QString::fromLatin1(image::ZoneFlagCaptions[f]));
         check->setObjectName(QStringLiteral("Check%1").arg(f + 1, 2, 10, QLatin1Char('0')));
-        check->setAccessibleName(caption);
         connect(check, &QCheckBox::toggled, this, [this, f](bool on) {
             ZoneRecord record = m_record;
             setFlag(record, f, on);
@@ -183,13 +182,11 @@ QGroupBox *ZoneEditor::buildSetup()
 
 QGroupBox *ZoneEditor::buildAreaOptions()
 {
-    QGroupBox *box = frame(QLatin1String(image::AreaFrameTitle));
+    auto *box = new QGroupBox(QLatin1String(image::AreaFrameTitle));
     auto *layout = new QGridLayout(box);
     for (int a = 0; a < AreaCount; ++a) {
-        const QString caption = areaCaption(Area(a));
-        auto *option = new QRadioButton(caption);
+        auto *option = new QRadioButton(areaCaption(Area(a)));
         option->setObjectName(QStringLiteral("Option") + QString::number(a + 1));
-        option->setAccessibleName(caption);
         connect(option, &QRadioButton::toggled, this, [this, a](bool on) {
             if (!on)
                 return;
@@ -207,14 +204,13 @@ QGroupBox *ZoneEditor::buildAreaOptions()
 
 QGroupBox *ZoneEditor::buildSpeedOptions()
 {
-    QGroupBox *box = frame(QLatin1String(image::SpeedAlertFrameTitle));
+    auto *box = new QGroupBox(QLatin1String(image::SpeedAlertFrameTitle));
     auto *layout = new QVBoxLayout(box);
     m_noAlert = new QRadioButton(QLatin1String(image::NoAlertCaption));
     m_noAlert->setObjectName(QStringLiteral("Option10"));
     m_alert = new QRadioButton(QLatin1String(image::AlertCaption));
     m_alert->setObjectName(QStringLiteral("Option11"));
     for (QRadioButton *option : {m_noAlert, m_alert}) {
-        option->setAccessibleName(option->text());
         connect(option, &QRadioButton::toggled, this, [this, alert = option == m_alert](bool on) {
             if (!on)
                 return;
@@ -231,9 +227,9 @@ QGroupBox *ZoneEditor::buildSpeedOptions()
 void ZoneEditor::arrange(bool narrow)
 {
     for (int p = 0; p < PartCount; ++p) {
-        const Place &place = (narrow ? NarrowPlaces : WidePlaces)[p];
+        const QRect cells = cellsOf(narrow ? NarrowPicture : WidePicture, PartLetters[p]);
         m_grid->removeWidget(m_parts[p]);
-        m_grid->addWidget(m_parts[p], place.row, place.column, place.rowSpan, place.columnSpan);
+        m_grid->addWidget(m_parts[p], cells.y(), cells.x(), cells.height(), cells.width());
     }
     m_optionsLayout->setDirection(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
 }

@@ -54,7 +54,6 @@ struct ZoneMap::Metrics {
 
 ZoneMap::ZoneMap(QWidget *parent) : QWidget(parent)
 {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // Created bottom up: regions, then the lines on them, then rows and titles.
     for (int a = 0; a < AreaCount; ++a) {
         const Qt::Alignment where = Regions[a].row == 0 ? Qt::AlignTop

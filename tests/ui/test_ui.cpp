@@ -1,0 +1,114 @@
+// The real message boxes and file dialogs, and a window fitted to the screen (offscreen: 800 x 800).
+#include "testenv.h"
+#include "ui/dialogs.h"
+#include "ui/windowfit.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+
+using namespace kvt::ui;
+
+class TestUi : public QObject {
+    Q_OBJECT
+
+    TestFolders m_folders;
+
+    // Runs `look` on the modal dialog once it shows, then closes it by `close`.
+    template <class Dialog> void whenShown(std::function<void(Dialog *)> look)
+    {
+        QTimer::singleShot(0, this, [look] {
+            if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget()))
+                look(dialog);
+        });
+    }
+
+private slots:
+    // Title, icon, the text as it is (never as markup, also for a screen reader), the detail below it.
+    void messageBoxes()
+    {
+        for (const auto &[icon, shown] : {std::pair{MessageIcon::None, QMessageBox::NoIcon},
+                                          {MessageIcon::Exclamation, QMessageBox::Warning},
+                                          {MessageIcon::Information, QMessageBox::Information}}) {
+            QStringList seen;
+            whenShown<QMessageBox>([&seen, shown = shown](QMessageBox *box) {
+                seen << box->windowTitle() << box->text() << box->informativeText()
+                     << QAccessible::queryAccessibleInterface(box->findChild<QWidget *>("qt_msgbox_label"))
+                            ->text(QAccessible::Name)
+                     << QString::number(box->icon() == shown);
+                box->accept();
+            });
+            WidgetDialogs().message(nullptr, "Error Message", "<b>COM3</b> busy", icon, "Unit 7");
+            QCOMPARE(seen, QStringList({"Error Message", "<b>COM3</b> busy", "Unit 7", "<b>COM3</b> busy", "1"}));
+        }
+    }
+    // One filter, the start path's folder and file; what was chosen, or nothing when cancelled. Saving asks
+    // nothing before replacing a file.
+    void fileDialogs()
+    {
+        const QString start = m_folders.file("unit.kvt");
+        QFile(start).open(QIODevice::WriteOnly);
+        for (bool save : {false, true}) {
+            for (bool cancel : {false, true}) {
+                QStringList seen;
+                whenShown<QFileDialog>([&seen, cancel](QFileDialog *dialog) {
+                    seen << dialog->nameFilters() << dialog->directory().path() << dialog->selectedFiles()
+                         << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                    cancel ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
+                });
+                WidgetDialogs dialogs;
+                const auto chosen = save ? dialogs.saveFileName(nullptr, ConfigurationFilter, start)
+                                         : dialogs.openFileName(nullptr, ConfigurationFilter, start);
+                QCOMPARE(seen,
+                         QStringList(
+                             {"Molberane configuration file (*.kvt)", m_folders.path(), start, QString::number(save)}));
+                QCOMPARE(chosen, cancel ? std::nullopt : std::optional(start));
+            }
+        }
+    }
+    // Fixed at its full size where the area holds it with its frame; else as large as the area allows, at
+    // least half of it, up to the full size with scroll bars. Centred with its frame.
+    void fitToScreen()
+    {
+        const int bar = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const QMargins frame(4, 20, 4, 4);
+        // Full size; then minimum, size and maximum.
+        const std::tuple<QSize, QSize, QSize, QSize> rows[] = {
+            {{300, 200}, {300, 200}, {300, 200}, {300, 200}},
+            {{792, 776}, {792, 776}, {792, 776}, {792, 776}},
+            {{793, 776}, {396, 388}, {792, 776}, {793, 776 + bar}},
+            {{792, 777}, {396, 388}, {792, 776}, {792 + bar, 777}},
+            {{500, 900}, {396, 388}, {500 + bar, 776}, {500 + bar, 900}},
+        };
+        for (const auto &[whole, least, size, most] : rows) {
+            QWidget window;
+            kvt::ui::fitToScreen(&window, whole, frame);
+            QCOMPARE(QList({window.minimumSize(), window.size(), window.maximumSize()}), QList({least, size, most}));
+            const QRect outer(window.pos(), window.size().grownBy(frame)), area = window.screen()->availableGeometry();
+            QCOMPARE(outer.topLeft() - area.topLeft(), area.bottomRight() - outer.bottomRight());
+        }
+        QWidget window;
+        QCOMPARE(expectedFrame(&window), QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
+    }
+    // Without a frame of its own, the scrolling area's content fills a window of the content's full size.
+    void scrollingArea()
+    {
+        QWidget window, *content = new QWidget;
+        content->setMinimumSize(100, 100);
+        (new QHBoxLayout(&window))->addWidget(kvt::ui::scrollingArea(content));
+        window.layout()->setContentsMargins(0, 0, 0, 0);
+        window.setFixedSize(300, 200);
+        window.show();
+        QTRY_COMPARE(content->geometry(), QRect(0, 0, 300, 200));
+    }
+};
+
+QTEST_MAIN(TestUi)
+#include "test_ui.moc"
