@@ -34,7 +34,7 @@ int runDiff(const QStringList &args)
         "  GPRS APN: \"internet.example\" -> \"m2m.example\"\n"
         "Stored lines that differ where no value does (bank or address digits,\n"
         "reserved bytes, a hand-edited bank 065) are named by their line:\n"
-        "  Line 4195 (Zone 07 Reserved245): 007245048 -> 007245049\n"
+        "  Line 484 (Zone 07 Reserved245): 007245048 -> 007245049\n"
         "An empty text shows as (empty), a line one file lacks as (none), and\n"
         "control characters as visible symbols. A or B \"-\" reads standard input.\n"
         "Exit status: 0 when the files are the same, 1 when they differ, 2 on\n"

@@ -27,7 +27,7 @@ struct Difference {
 // GPRS lines).
 QList<Difference> imageDifferences(const image::StoredImage &a, const image::StoredImage &b);
 
-// "THA: +125°C -> +25.5°C", "Line 4195 (Zone 07 Reserved245): 007245048 -> 007245049".
+// "THA: +125°C -> +25.5°C", "Line 484 (Zone 07 Reserved245): 007245048 -> 007245049".
 QString differenceText(const Difference &difference);
 // {"line": 9, "key": "TempHighAlert", "label": "THA", "a": "+125°C", "b": "+25.5°C"}
 QJsonObject differenceToJson(const Difference &difference);

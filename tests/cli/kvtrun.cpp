@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QProcess>
 
-Run runKvt(const QStringList &args, const QString &stdinFile, const QString &stdoutFile)
+Run runKvt(const QStringList &args, const QString &stdinFile, const QString &stdoutFile,
+           const std::function<void()> &inChild)
 {
     QProcess process;
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     if (!stdinFile.isEmpty())
         process.setStandardInputFile(stdinFile);
     if (!stdoutFile.isEmpty())
@@ -34,4 +37,9 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 QByteArray imageBytes(const kvt::image::Document &doc)
 {
     return kvt::image::toWindows1252(kvt::image::encodeParameters(doc)).value() + "\r\n";
+}
+
+QByteArray joined(const QList<QByteArray> &lines)
+{
+    return lines.join("\r\n") + "\r\n";
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "image/document.h"
+#include "image/encoder.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 // The kvt command run as a separate process, as a script runs it.
 struct Run {
@@ -12,9 +16,20 @@ struct Run {
     QByteArray out;
     QString err;
 };
-Run runKvt(const QStringList &args, const QString &stdinFile = {}, const QString &stdoutFile = {});
+// `inChild` runs in the child process before kvt starts.
+Run runKvt(const QStringList &args, const QString &stdinFile = {}, const QString &stdoutFile = {},
+           const std::function<void()> &inChild = {});
 
 QByteArray fileBytes(const QString &path);
 bool writeBytes(const QString &path, const QByteArray &bytes);
 // The file the configurator saves for a document.
 QByteArray imageBytes(const kvt::image::Document &doc);
+// Lines of a file (splitLines) joined back into it.
+QByteArray joined(const QList<QByteArray> &lines);
+
+// The first line (0-based) of zone `zone` in a file; zone 65 is bank 065.
+constexpr int zoneLine(int zone)
+{
+    return kvt::image::ParameterLineCount + (zone - 1) * kvt::image::ZoneLineCount;
+}
+constexpr int Bank065 = zoneLine(kvt::image::ZoneCount + 1);
