@@ -2,37 +2,34 @@
 # Completes kvt command lines as bash does on Tab and compares the offers.
 #   check-completion.sh [COMPLETION_FILE]
 # Needs bash-completion; exits 77 (skipped) without it. Run by ctest as
-# "completion".
+# "completion". Offers are compared in bash itself, without a process per
+# line.
 set -u
 completion=${1:-$(dirname "$0")/../data/bash-completion/kvt}
 completion=$(realpath "$completion")
 library=${BASH_COMPLETION:-/usr/share/bash-completion/bash_completion}
-if [ ! -r "$library" ]; then
-    echo "bash-completion is not installed ($library): skipped"
-    exit 77
-fi
+[ -r "$library" ] || { echo "bash-completion is not installed ($library): skipped"; exit 77; }
 # shellcheck disable=SC1090
 source "$library"
 source "$completion"
 
-folder=$(mktemp -d)
+folder=$(mktemp -d) && cd "$folder" || exit 1
 trap 'rm -rf "$folder"' EXIT
-cd "$folder" || exit 1
-mkdir fleet
-touch van-12.kvt VAN-13.KVT van-12.json notes.txt
+mkdir fleet && touch van-12.kvt VAN-13.KVT van-12.json notes.txt
 
-# The offers for a line whose last word is being completed, sorted.
-offers()
+# The words given, sorted, one blank between them, in REPLY.
+sorted()
 {
-    local line=$1
-    COMP_LINE=$line
-    COMP_POINT=${#line}
-    read -r -a COMP_WORDS <<<"${line//=/ = }"   # "=" is a word of its own, as in bash
-    [[ $line == *" " ]] && COMP_WORDS+=("")
-    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-    COMPREPLY=()
-    _kvt kvt "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
-    printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' ' | sed 's/ $//'
+    local -a words=()
+    local word i
+    for word in "$@"; do
+        for ((i = ${#words[@]}; i > 0; i--)); do
+            [[ ${words[i - 1]} > $word ]] || break
+            words[i]=${words[i - 1]}
+        done
+        words[i]=$word
+    done
+    REPLY=${words[*]}
 }
 
 by_id=""
@@ -42,10 +39,18 @@ done
 
 failures=0
 while IFS='|' read -r line expected; do
-    expected=$(tr ' ' '\n' <<<"$expected" | grep -v '^$' | sort | tr '\n' ' ' | sed 's/ $//')
-    got=$(offers "$line")
-    if [ "$got" != "$expected" ]; then
-        echo "FAIL: '$line': expected '$expected', got '$got'"
+    COMP_LINE=$line
+    COMP_POINT=${#line}
+    read -r -a COMP_WORDS <<<"${line//=/ = }" # "=" is a word of its own, as in bash
+    [[ $line == *" " ]] && COMP_WORDS+=("")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _kvt kvt "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    sorted "${COMPREPLY[@]}" && got=$REPLY
+    # shellcheck disable=SC2086 # the expected offers are words
+    sorted $expected
+    if [ "$got" != "$REPLY" ]; then
+        echo "FAIL: '$line': expected '$REPLY', got '$got'"
         failures=$((failures + 1))
     fi
 done <<EOF_TABLE

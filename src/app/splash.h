@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QPixmap>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
-class QLabel;
 class QProgressBar;
 
 namespace kvt::app {
@@ -24,11 +22,6 @@ public:
 
     // One tick of the timer; public so that tests can drive the sequence.
     void tick();
-    int value() const;
-    int ticks() const { return m_ticks; }
-
-    // The 500 x 270 splash picture, drawn by the program itself.
-    static QPixmap picture();
 
 signals:
     // The main window has been brought to the front and the splash closes.
@@ -38,8 +31,6 @@ private:
     QPointer<QWidget> m_mainWindow;
     QProgressBar *m_bar;
     QTimer m_timer;
-    int m_ticks = 0;
-    bool m_done = false;
 };
 
 } // namespace kvt::app

@@ -5,7 +5,7 @@
 #include "editor/mainwindow.h"
 #include "ui/dialogs.h"
 
-#include <QPointer>
+#include <QApplication>
 
 #include <cstdio>
 
@@ -30,15 +30,19 @@ std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs,
                      qUtf8Printable(instance.lockPath()), qUtf8Printable(instance.failureReason()));
     }
     auto window = std::make_unique<editor::MainWindow>(dialogs);
-    QPointer<Splash> splash = new Splash(window.get());
-    splash->show();
-    QObject::connect(window.get(), &editor::MainWindow::closed, splash, [splash] {
-        if (splash)
-            splash->close();
-    });
+    auto *splash = new Splash(window.get());
+    QObject::connect(window.get(), &editor::MainWindow::closed, splash, &QWidget::close);
+    // Both appear together; the splash, shown last, in front even where
+    // no window manager keeps a stays-on-top window there.
     window->show();
-    splash->raise();
+    splash->show();
     return window;
+}
+
+int runConfigurator(ui::Dialogs &dialogs, SingleInstance &instance)
+{
+    const auto window = startConfigurator(dialogs, instance);
+    return window ? QApplication::exec() : 0;
 }
 
 } // namespace kvt::app

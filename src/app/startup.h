@@ -26,4 +26,9 @@ inline constexpr const char *AlreadyRunningText = "Application already running!.
 std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs,
                                                       SingleInstance &instance);
 
+// The configurator's run after its command line: the start, then the
+// event loop until the last window closes. The exit status is 0 too when
+// another configurator runs (the user has been told).
+int runConfigurator(ui::Dialogs &dialogs, SingleInstance &instance);
+
 } // namespace kvt::app

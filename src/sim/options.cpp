@@ -86,10 +86,11 @@ public:
 
     std::optional<long> count(const char *name, long minimum, long maximum = LONG_MAX)
     {
-        if (!m_parser.isSet(QString::fromLatin1(name)))
+        const QString option = QString::fromLatin1(name);
+        if (!m_parser.isSet(option))
             return std::nullopt;
-        bool isNumber = false;
-        const long n = m_parser.value(QString::fromLatin1(name)).toLong(&isNumber);
+        bool isNumber; // set by toLong()
+        const long n = m_parser.value(option).toLong(&isNumber);
         if (isNumber && n >= minimum && n <= maximum)
             return n;
         if (maximum == LONG_MAX)
@@ -150,8 +151,8 @@ std::optional<Options> parseOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "A simulated KVT tracking unit on a pseudo-terminal. Prints the device path as its\n"
-        "first line, answers write requests with the echo of the value and read requests\n"
+        "A simulated KVT Series tracking unit on a pseudo-terminal. Prints the device path as\n"
+        "its first line, answers write requests with the echo of the value and read requests\n"
         "of bank 0 with its identity, until SIGTERM, SIGINT or a requested hang-up."));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -177,7 +178,7 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     o.linkPath = parser.value(QStringLiteral("link"));
     o.savePath = parser.value(QStringLiteral("save"));
     o.logPath = parser.value(QStringLiteral("log"));
-    o.delayMs = int(read.count("delay", 0, MaxDelayMs).value_or(0));
+    o.delayMs = int(read.count("delay", 0, MaxDelayMs).value_or(o.delayMs));
     o.pauseMs = int(read.count("pause", 0, MaxDelayMs).value_or(o.pauseMs));
     o.paced = parser.isSet(QStringLiteral("paced"));
     for (const CountOption &c : CountOptions)

@@ -1,12 +1,14 @@
 #include "sim/simulator.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
+#include <iterator>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -24,7 +26,7 @@ namespace {
 constexpr long long ByteNs = 10LL * 1000000000LL / 9600;
 
 // How long a due hang-up waits for an idle client to read the last reply.
-constexpr int HangupGraceMs = 100;
+constexpr long long HangupGraceNs = 100 * 1000000LL;
 
 long long nowNs()
 {
@@ -39,32 +41,29 @@ Simulator::Simulator(const Options &options) : m_options(options), m_unit(option
 
 Simulator::~Simulator()
 {
-    if (m_log)
-        std::fclose(m_log);
     close();
 }
 
 bool Simulator::open()
 {
-    char name[256] = {};
-    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+    if (openpty(&m_master, &m_slave, nullptr, nullptr, nullptr) != 0) {
         std::perror("kvt-unit-sim: openpty");
         return false;
     }
+    // Raw, for a client that sets nothing itself: no echo, no line editing.
     termios tio{};
     tcgetattr(m_slave, &tio);
     cfmakeraw(&tio);
-    cfsetispeed(&tio, B9600);
-    cfsetospeed(&tio, B9600);
     tcsetattr(m_slave, TCSANOW, &tio);
+    // A program started meanwhile (by a test) does not keep the line open.
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
     fcntl(m_slave, F_SETFD, FD_CLOEXEC);
-    m_device = QString::fromLocal8Bit(name);
+    m_device = QString::fromLocal8Bit(ptsname(m_master));
 
     if (!m_options.logPath.isEmpty()) {
-        m_log = std::fopen(QFile::encodeName(m_options.logPath).constData(), "w");
-        if (!m_log) {
-            std::perror("kvt-unit-sim: --log");
+        m_log.setFileName(m_options.logPath);
+        if (!m_log.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            std::fprintf(stderr, "kvt-unit-sim: --log: %s\n", qPrintable(m_log.errorString()));
             return false;
         }
     }
@@ -74,113 +73,97 @@ bool Simulator::open()
 void Simulator::run(int stopFd)
 {
     m_stopFd = stopFd;
-    QByteArray pending;
-    long long pendingSince = 0;
     while (true) {
-        long long deadline = m_unit.hangupDue() ? nowNs() + HangupGraceMs * 1000000LL : -1;
-        const long long unitChange = unitDeadline();
-        if (unitChange >= 0 && (deadline < 0 || unitChange < deadline))
-            deadline = unitChange;
-        const int ready = waitFor(m_master, deadline);
-        if (ready < 0 || (ready == 0 && m_unit.hangupDue()))
-            return; // stopped, or the hang-up is due and the client is idle
-        if (ready == 0) {
+        // A due hang-up waits a moment for an idle client to read the last
+        // reply: closing the line at once would discard it.
+        const std::optional<long long> deadline = m_unit.hangupDue() ? nowNs() + HangupGraceNs
+                                                                     : unitDeadline();
+        const Wait wait = waitFor(m_master, deadline);
+        if (wait == Wait::Stopped || m_unit.hangupDue())
+            return; // stopped, or hanging up: the client is idle or asks more
+        if (wait == Wait::DeadlinePassed) {
             advanceUnits(nowNs());
             continue;
         }
         // Set before the bytes leave the line: idle(), which looks at the
         // line first, finds them either there or in service.
         m_serving = true;
-        const bool goOn = readAndServe(pending, pendingSince);
+        const bool goOn = readAndServe();
         m_serving = false;
         if (!goOn)
             return;
     }
 }
 
-bool Simulator::readAndServe(QByteArray &pending, long long &pendingSince)
+// Reads what came and answers every whole request at the front of it.
+bool Simulator::readAndServe()
 {
     char buffer[512];
     const ssize_t got = ::read(m_master, buffer, sizeof buffer);
-    if (got < 0)
-        return errno == EINTR || errno == EAGAIN;
-    if (got == 0)
-        return false;
-    if (pending.isEmpty())
-        pendingSince = nowNs();
-    pending.append(buffer, got);
-    return serve(pending, pendingSince);
+    if (got <= 0)
+        return false; // the line failed: the slave is held open, so no end of file
+    if (m_pending.isEmpty())
+        m_pendingSince = nowNs();
+    m_pending.append(buffer, got);
+    while (const auto request = Unit::takeRequest(m_pending)) {
+        if (!reply(*request, m_pendingSince))
+            return false;
+        m_pendingSince = nowNs();
+    }
+    return true;
 }
 
-void Simulator::finish()
+bool Simulator::finish()
 {
-    if (!m_options.savePath.isEmpty())
-        saveMemory();
     removeLink();
-    if (m_log)
-        std::fflush(m_log);
+    if (m_options.savePath.isEmpty())
+        return true;
+    const QByteArray text = m_unit.memoryLines();
+    QSaveFile file(m_options.savePath);
+    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+        return true;
+    std::fprintf(stderr, "kvt-unit-sim: cannot save %s: %s\n", qPrintable(m_options.savePath),
+                 qPrintable(file.errorString()));
+    return false;
 }
 
 void Simulator::close()
 {
     const std::lock_guard lock(m_lineMutex);
     for (int *fd : {&m_master, &m_slave}) {
-        if (*fd >= 0)
-            ::close(*fd);
-        *fd = -1;
+        if (*fd != Closed)
+            ::close(std::exchange(*fd, Closed));
     }
 }
 
 bool Simulator::idle() const
 {
     const std::lock_guard lock(m_lineMutex);
-    int unread = 0;
-    if (m_master < 0 || ::ioctl(m_master, FIONREAD, &unread) != 0 || unread != 0)
-        return false;
-    return !m_serving; // looked at after the line, see run()
+    int unread; // set when the ioctl succeeds, which it does not on a closed line
+    return ::ioctl(m_master, FIONREAD, &unread) == 0 && unread == 0
+        && !m_serving; // looked at after the line, see run()
 }
 
-// Waits for `fd` to become readable, until the monotonic time `deadlineNs`
-// (forever when negative). 1: readable, 0: the deadline passed, -1: a stop
-// came or the wait failed.
-int Simulator::waitFor(int fd, long long deadlineNs) const
+Simulator::Wait Simulator::waitFor(int fd, std::optional<long long> deadlineNs) const
 {
     while (true) {
-        pollfd fds[2] = {{m_stopFd, POLLIN, 0}, {fd, POLLIN, 0}};
+        // poll() leaves out a negative descriptor.
+        pollfd fds[] = {{m_stopFd, POLLIN, {}}, {fd, POLLIN, {}}};
         timespec timeout{};
-        if (deadlineNs >= 0) {
-            const long long left = std::max(deadlineNs - nowNs(), 0LL);
+        if (deadlineNs) {
+            const long long left = std::max(*deadlineNs - nowNs(), 0LL);
             timeout = {time_t(left / 1000000000LL), long(left % 1000000000LL)};
         }
-        const int n = ::ppoll(fds, fd >= 0 ? 2 : 1, deadlineNs >= 0 ? &timeout : nullptr, nullptr);
-        if (n < 0 && errno != EINTR) {
-            std::perror("kvt-unit-sim: poll");
-            return -1;
-        }
-        if (n > 0 && fds[0].revents != 0)
-            return -1;
+        const int n = ::ppoll(fds, std::size(fds), deadlineNs ? &timeout : nullptr, nullptr);
         if (n > 0)
-            return 1;
-        if (n == 0 && nowNs() >= deadlineNs)
-            return 0;
+            return fds[0].revents != 0 ? Wait::Stopped : Wait::Readable;
+        if (n == 0)
+            return Wait::DeadlinePassed;
+        if (errno != EINTR) {
+            std::perror("kvt-unit-sim: poll");
+            return Wait::Stopped;
+        }
     }
-}
-
-// Sleeps until the monotonic time `ns`; false when a stop came.
-bool Simulator::sleepUntil(long long ns) const
-{
-    return waitFor(-1, ns) == 0;
-}
-
-// Answers every whole request at the front of `pending`.
-bool Simulator::serve(QByteArray &pending, long long &arrival)
-{
-    while (const auto request = Unit::takeRequest(pending)) {
-        if (!reply(*request, arrival))
-            return false;
-        arrival = nowNs();
-    }
-    return true;
 }
 
 // In a line of units, whether a unit is there to take the request. A unit
@@ -192,52 +175,51 @@ bool Simulator::unitTakes(const programmer::protocol::Request &request)
         return true;
     const long long now = nowNs();
     advanceUnits(now);
-    if (m_present && m_written && request.command != programmer::protocol::WriteCommand) {
+    const bool write = request.command == programmer::protocol::WriteCommand;
+    if (m_present && m_written && !write) {
         m_present = false;
         m_leftNs = now;
     }
     m_lastRequestNs = now;
-    if (m_present && request.command == programmer::protocol::WriteCommand)
+    if (m_present && write)
         m_written = true;
     return m_present;
 }
 
-// When the unit on the line leaves, or the next one comes; -1: never.
-long long Simulator::unitDeadline() const
+// When the unit on the line leaves, or the next one comes; nothing: never.
+std::optional<long long> Simulator::unitDeadline() const
 {
-    const long long pause = m_options.pauseMs * 1000000LL;
     if (!m_options.units)
-        return -1;
+        return std::nullopt;
+    const long long pause = m_options.pauseMs * 1000000LL;
     if (m_present)
-        return m_written ? m_lastRequestNs + pause : -1;
-    return m_unitNumber < *m_options.units ? m_leftNs + pause : -1;
+        return m_written ? std::optional(m_lastRequestNs + pause) : std::nullopt;
+    return m_unitNumber < *m_options.units ? std::optional(m_leftNs + pause) : std::nullopt;
 }
 
 void Simulator::advanceUnits(long long now)
 {
-    const long long due = unitDeadline();
-    if (due < 0 || now < due)
-        return;
-    if (m_present) {
-        m_present = false;
-        m_leftNs = due;
-        advanceUnits(now);
-        return;
+    while (const auto due = unitDeadline()) {
+        if (now < *due)
+            return;
+        if (m_present) {
+            m_present = false;
+            m_leftNs = *due;
+        } else {
+            ++m_unitNumber;
+            m_unit.nextUnit();
+            m_present = true;
+            m_written = false;
+        }
     }
-    ++m_unitNumber;
-    m_unit.nextUnit();
-    m_present = true;
-    m_written = false;
 }
 
 bool Simulator::reply(const programmer::protocol::Request &request, long long arrival)
 {
     if (m_unit.hangupDue())
         return false;
-    if (m_log) {
-        std::fputs(Unit::logLine(request).constData(), m_log);
-        std::fflush(m_log);
-    }
+    if (m_log.isOpen())
+        m_log.write(Unit::logLine(request));
     if (!unitTakes(request))
         return true; // no unit on the line: no answer
     const QByteArray bytes = m_unit.answer(request);
@@ -246,7 +228,7 @@ bool Simulator::reply(const programmer::protocol::Request &request, long long ar
 
     // The request is seen once its bytes have crossed the line, the reply
     // leaves after the delay and arrives after its own bytes.
-    const long long byteNs = m_options.paced ? ByteNs : 0;
+    const long long byteNs = m_options.paced ? ByteNs : 0LL;
     const long long size = programmer::protocol::requestSize(request.command);
     const long long requestDone = std::max(arrival, m_lineInFree) + size * byteNs;
     m_lineInFree = requestDone;
@@ -254,23 +236,13 @@ bool Simulator::reply(const programmer::protocol::Request &request, long long ar
                                           m_lineOutFree);
     const long long replyDone = replyStart + bytes.size() * byteNs;
     m_lineOutFree = replyDone;
-    if (replyDone > nowNs() && !sleepUntil(replyDone))
-        return false;
+    // A stop meanwhile ends the wait; the loop ends after this reply.
+    waitFor(Closed, replyDone);
 
     // Both bytes of a doubled echo go out in one write, so that the client
-    // finds them together. Closing the line at once after a due hang-up
-    // would discard the reply still waiting on the client's side; it drops
-    // when the next request comes or when the client has been idle a moment.
+    // finds them together. After a due hang-up the line drops when the next
+    // request comes or when the client has been idle a moment.
     return ::write(m_master, bytes.constData(), bytes.size()) == bytes.size();
-}
-
-// Memory lines in the order their addresses were first written.
-void Simulator::saveMemory() const
-{
-    const QByteArray text = m_unit.memoryLines();
-    QSaveFile file(m_options.savePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        std::fprintf(stderr, "kvt-unit-sim: cannot save %s\n", qPrintable(m_options.savePath));
 }
 
 bool Simulator::makeLink()
@@ -284,22 +256,18 @@ bool Simulator::makeLink()
                      link.constData());
         return false;
     }
-    if (::symlink(QFile::encodeName(m_device).constData(), link.constData()) != 0) {
-        std::perror("kvt-unit-sim: --link");
-        return false;
-    }
-    m_linked = true;
-    return true;
+    if (::symlink(QFile::encodeName(m_device).constData(), link.constData()) == 0)
+        return true;
+    std::perror("kvt-unit-sim: --link");
+    return false;
 }
 
+// Only the link made here: another simulator may have taken its place since.
 void Simulator::removeLink()
 {
-    if (!m_linked)
-        return;
     const QFileInfo info(m_options.linkPath);
     if (info.isSymLink() && info.symLinkTarget() == m_device)
         ::unlink(QFile::encodeName(m_options.linkPath).constData());
-    m_linked = false;
 }
 
 } // namespace kvt::sim

@@ -3,11 +3,12 @@
 #include "sim/options.h"
 #include "sim/unit.h"
 
+#include <QFile>
 #include <QString>
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
+#include <optional>
 
 namespace kvt::sim {
 
@@ -37,8 +38,9 @@ public:
     // Serves requests until `stopFd` becomes readable, a hang-up or a read
     // failure.
     void run(int stopFd);
-    // Saves the memory, removes the link and flushes the log.
-    void finish();
+    // Saves the memory and removes the link; false after saying on stderr
+    // that the memory could not be saved.
+    bool finish();
     // Drops the line: the client sees a hang-up.
     void close();
 
@@ -47,26 +49,29 @@ public:
     bool idle() const;
 
 private:
-    int waitFor(int fd, long long deadlineNs) const;
-    bool sleepUntil(long long ns) const;
-    bool readAndServe(QByteArray &pending, long long &pendingSince);
-    bool serve(QByteArray &pending, long long &arrival);
+    enum class Wait { Readable, DeadlinePassed, Stopped };
+    // Waits for `fd` (none when negative) to become readable, until the
+    // monotonic time `deadlineNs` (forever without one).
+    Wait waitFor(int fd, std::optional<long long> deadlineNs) const;
+    bool readAndServe();
     bool reply(const programmer::protocol::Request &request, long long arrival);
     bool unitTakes(const programmer::protocol::Request &request);
-    long long unitDeadline() const;
+    std::optional<long long> unitDeadline() const;
     void advanceUnits(long long now);
-    void saveMemory() const;
     bool makeLink();
     void removeLink();
 
+    static constexpr int Closed = -1; // a descriptor not open
+
     const Options m_options;
     Unit m_unit;
-    int m_master = -1;
-    int m_slave = -1;
-    int m_stopFd = -1;
+    int m_master = Closed;
+    int m_slave = Closed;
+    int m_stopFd = Closed;
     QString m_device;
-    FILE *m_log = nullptr;
-    bool m_linked = false;
+    QFile m_log;
+    QByteArray m_pending;         // bytes read that make no whole request yet
+    long long m_pendingSince = 0; // when the first of them arrived
     long long m_lineInFree = 0;
     long long m_lineOutFree = 0;
     // A line of units (--units): one is on the line or none, between two.

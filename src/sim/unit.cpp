@@ -102,10 +102,8 @@ QByteArray Unit::answer(const Request &request)
 QByteArray Unit::memoryLines() const
 {
     QByteArray text;
-    text.reserve(m_order.size() * 11);
-    for (int key : m_order) {
+    for (int key : m_order)
         text += image::memoryLine(key / 256, key % 256, m_memory.at(key)).toLatin1() + "\r\n";
-    }
     return text;
 }
 

@@ -8,14 +8,42 @@
 #include "ui/dialogs.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <unistd.h>
 
 using kvt::app::SingleInstance;
 using kvt::app::Splash;
+
+namespace {
+QString accessibleName(QWidget *w)
+{
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+}
+
+// What `run` writes on stderr.
+QByteArray stderrOf(const std::function<void()> &run)
+{
+    QTemporaryFile file;
+    const int saved = ::dup(STDERR_FILENO);
+    if (!file.open() || ::dup2(file.handle(), STDERR_FILENO) < 0)
+        return "<not captured>";
+    run();
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    file.seek(0);
+    return file.readAll();
+}
+} // namespace
 
 class TestApp : public QObject {
     Q_OBJECT
@@ -24,81 +52,142 @@ class TestApp : public QObject {
     ScriptedDialogs d;
 
 private slots:
-    // The bar climbs by 5 for 20 ticks; the 21st shows the main window, later ones change nothing.
-    void splashClosesOnTheTwentyFirstTick()
+    // "Form2" in the middle of the screen: the picture, a line, "Loading application" over an empty bar,
+    // and "Timer1" ticking every 150 ms. The bar climbs by 5 a tick; the 21st shows the main window and
+    // closes the splash, which deletes itself.
+    void splashFillsThenShowsTheMainWindow()
     {
         QWidget main;
         QPointer<Splash> splash = new Splash(&main);
         QSignalSpy finished(splash.data(), &Splash::finished);
         splash->show();
-        for (int tick = 1; tick <= 20; ++tick) {
-            splash->tick();
-            QVERIFY(splash->value() == 5 * tick && splash->isVisible() && !main.isVisible());
+        const auto picture = splash->findChild<QLabel *>("Picture1"), label = splash->findChild<QLabel *>("Label1");
+        const auto line = splash->findChild<QFrame *>("Line1");
+        const auto bar = splash->findChild<QProgressBar *>("ProgressBar1");
+        const auto timer = splash->findChild<QTimer *>("Timer1");
+        QCOMPARE(splash->objectName(), "Form2");
+        QCOMPARE(splash->geometry().center(), splash->screen()->availableGeometry().center());
+        QCOMPARE(splash->width(), 512);
+        int above = 0; // the four one under the other, 6 pixels in, 8 above the bottom
+        for (QWidget *w : std::initializer_list<QWidget *>{picture, line, label, bar}) {
+            QCOMPARE(w->x(), 6);
+            QCOMPARE_GT(w->y(), above);
+            above = w->geometry().bottom();
         }
-        splash->tick();
-        splash->tick();
-        QVERIFY(finished.size() == 1 && splash->value() == 100 && main.isVisible() && !splash->isVisible());
+        QCOMPARE(splash->height() - above, 9);
+        QCOMPARE(picture->pixmap().size(), QSize(500, 270));
+        QCOMPARE(picture->pixmap().toImage().pixelColor(375, 100), QColor(235, 64, 52)); // the red pin
+        QCOMPARE(picture->y(), 6);
+        QCOMPARE(line->frameShape(), QFrame::HLine);
+        QCOMPARE(line->frameShadow(), QFrame::Sunken);
+        QCOMPARE(label->text(), "Loading application");
+        for (QWidget *w : std::initializer_list<QWidget *>{splash, bar})
+            QCOMPARE(accessibleName(w), "Loading application");
+        QCOMPARE(accessibleName(picture), "MOLBERANE\u00AE KVT Series Configurator");
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(bar->maximum(), 100);
+        QCOMPARE(bar->isTextVisible(), false);
+        QCOMPARE(timer->interval(), 150);
+        QSignalSpy climbs(bar, &QProgressBar::valueChanged);
+        QVERIFY(climbs.wait()); // the timer's first tick; the test drives the others
+        timer->stop();
+        for (int tick = 2; tick <= 21; ++tick) {
+            QCOMPARE(bar->value(), 5 * tick - 5);
+            QVERIFY(!main.isVisible());
+            splash->tick();
+        }
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(bar->value(), 100);
+        QVERIFY(main.isVisible());
+        QVERIFY(!splash->isVisible());
+        QTRY_VERIFY(!splash);
     }
-    // A lock held, or one that cannot be made (its folder is a file): the start goes on.
+
+    // With the lock, or without a lock that cannot be made (its folder is a file; said on stderr): the
+    // splash and the main window show. Closing the main window early takes the splash with it.
     void startShowsSplashThenMainWindow()
     {
         QFile(m_folders.file("plain")).open(QIODevice::WriteOnly);
-        for (const QString &lock : {m_folders.file("first.lock"), m_folders.file("plain/kvt-configurator.lock")}) {
+        const QString unmade = m_folders.file("plain/kvt-configurator.lock");
+        for (const QString &lock : {m_folders.file("first.lock"), unmade}) {
             SingleInstance instance(lock);
-            const auto window = kvt::app::startConfigurator(d, instance);
-            QVERIFY(window && window->isVisible() && d.shown.isEmpty()
-                    && instance.isLocked() == !lock.contains("plain"));
+            std::unique_ptr<kvt::editor::MainWindow> window;
+            const QByteArray said = stderrOf([&] { window = kvt::app::startConfigurator(d, instance); });
+            QCOMPARE(said.contains("kvt-configurator: cannot create the instance lock " + unmade.toUtf8()
+                                   + ": Not a directory; starting without it\n"),
+                     lock == unmade);
+            QVERIFY(window->isVisible());
+            QCOMPARE(instance.isLocked(), lock != unmade);
+            QVERIFY(d.shown.isEmpty());
             QPointer<QWidget> splash;
             for (QWidget *w : QApplication::topLevelWidgets())
                 splash = w->objectName() == "Form2" && w->isVisible() ? w : splash.data();
-            QVERIFY(splash && window->close()); // closing the main window early takes the splash with it
+            QVERIFY(splash);
+            window->close();
+            QVERIFY(!splash->isVisible());
             QTRY_VERIFY(!splash);
         }
     }
+
+    // Refused beside a running configurator: the warning once, no window even for a moment, exit status 0.
+    // The lock a crashed one leaves behind does not block, even when its pid has been taken over.
     void secondStartIsRefused()
     {
-        SingleInstance first(m_folders.file("second.lock")), second(m_folders.file("second.lock"));
-        const auto before = QApplication::topLevelWidgets(); // no window, not even for a moment
+        const QString lock = m_folders.file("second.lock");
+        SingleInstance first(lock), second(lock);
+        QVERIFY(first.tryLock());
+        const auto before = QApplication::topLevelWidgets();
         d.onMessage = [&](const ScriptedDialogs::Shown &) { QCOMPARE(QApplication::topLevelWidgets(), before); };
-        QVERIFY(first.tryLock() && !kvt::app::startConfigurator(d, second)
-                && QApplication::topLevelWidgets() == before);
-        QCOMPARE(QString::number(d.shown.size()) + d.last()->title + "|" + d.last()->text,
-                 "1Warning Message|Application already running!...");
-        QVERIFY(d.last()->icon == kvt::ui::MessageIcon::Exclamation && first.isLocked() && !second.isLocked());
+        QCOMPARE(kvt::app::runConfigurator(d, second), 0);
+        QCOMPARE(QApplication::topLevelWidgets(), before);
+        QCOMPARE(d.shown.size(), 1);
+        QCOMPARE(d.last()->title, "Warning Message");
+        QCOMPARE(d.last()->text, "Application already running!...");
+        QCOMPARE(d.last()->icon, kvt::ui::MessageIcon::Exclamation);
+        QVERIFY(first.isLocked());
+        QVERIFY(!second.isLocked());
 
-        // Real processes; the lock a crashed one leaves behind does not block.
-        const QString lock = m_folders.file("runtime/kvt-configurator.lock");
+        QFile taken(m_folders.file("taken.lock")); // names this process, which holds no file lock on it
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+        taken.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+                    + QCoreApplication::applicationFilePath().toUtf8() + "\n\n");
+        taken.close();
+        QVERIFY(SingleInstance(taken.fileName()).tryLock());
+
+        const QString runtimeLock = m_folders.file("runtime/kvt-configurator.lock");
         QProcess one, two;
         one.start(QStringLiteral(KVT_CONFIGURATOR), {});
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtimeLock), 10000);
         two.start(QStringLiteral(KVT_CONFIGURATOR), {});
         QByteArray err;
         QTRY_VERIFY_WITH_TIMEOUT(
             (err += two.readAllStandardError()).contains("kvt-configurator: Application already running!...\n"), 10000);
         two.kill(); // it waits for its warning to be acknowledged
         two.waitForFinished();
-        QVERIFY(one.state() == QProcess::Running && !SingleInstance(lock).tryLock());
+        QCOMPARE(one.state(), QProcess::Running);
+        QVERIFY(!SingleInstance(runtimeLock).tryLock());
         one.kill();
         one.waitForFinished();
-        QVERIFY(QFile::exists(lock) && SingleInstance(lock).tryLock());
+        QVERIFY(QFile::exists(runtimeLock));
+        QVERIFY(SingleInstance(runtimeLock).tryLock());
     }
-    // The real Yes/No box: left by Yes or No, while Escape and its close button dismiss it, no third
-    // button shown.
+
+    // The real Yes/No box shows Yes and No only, and is left by Yes or No, while Escape and its close
+    // button dismiss it.
     void yesNoBoxTellsDismissalApart()
     {
         using kvt::ui::Answer;
         kvt::ui::WidgetDialogs dialogs;
-        QStringList shownButtons;
         const std::pair<std::function<void(QMessageBox *)>, Answer> rows[] = {
             {[](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); }, Answer::Yes},
             {[](QMessageBox *box) { QTest::keyClick(box->button(QMessageBox::No), Qt::Key_Space); }, Answer::No},
             {[](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); }, Answer::Dismissed},
             {[](QMessageBox *box) { box->close(); }, Answer::Dismissed}};
         for (const auto &[act, answer] : rows) {
+            QStringList shownButtons;
             QTimer::singleShot(0, [&, act = act] {
                 auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
                 QVERIFY(box && box->isVisible());
-                shownButtons.clear();
                 for (QAbstractButton *button : box->findChildren<QAbstractButton *>())
                     if (button->isVisible())
                         shownButtons << button->text().remove('&');

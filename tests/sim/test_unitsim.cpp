@@ -1,27 +1,62 @@
-// kvt-unit-sim as a program (its device line, link, options and exits) and
-// the unit it simulates. How it answers the programmer shows in the
-// engine's and the commands' tests.
+// kvt-unit-sim as a program (its device line, link, options, messages and exits) and the unit it
+// simulates. How it answers the programmer shows in the engine's and the commands' tests.
 
+#include "sim/program.h"
+#include "sim/simulator.h"
 #include "sim/unit.h"
 #include "simunit.h"
 
 #include <QProcess>
-#include <QSerialPort>
 #include <QtTest>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
 
 namespace {
 const QString Program = QStringLiteral(KVT_UNIT_SIM);
 
-// Starts the program; its first line, the device it serves.
-QString startProgram(QProcess &sim, const QStringList &options)
-{
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(Program, options);
-    while (sim.waitForStarted(5000) && !sim.canReadLine()) {
-        if (!sim.waitForReadyRead(5000))
-            return {};
+// The device opened as a plain file, as a terminal program would: it sets nothing on the line.
+struct Line {
+    const int fd;
+    explicit Line(const QString &device) : fd(::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY)) {}
+    ~Line() { ::close(fd); }
+    // Writes `request` and reads up to `count` bytes of replies, each within 5 s.
+    QByteArray ask(const QByteArray &request, qsizetype count = 1) const
+    {
+        QByteArray replies(::write(fd, request.constData(), request.size()) == request.size() ? 0 : count, '?');
+        pollfd in{fd, POLLIN, 0};
+        for (char byte; replies.size() < count && ::poll(&in, 1, 5000) == 1 && ::read(fd, &byte, 1) == 1;)
+            replies += byte;
+        return replies;
     }
-    return QString::fromLocal8Bit(sim.readLine().trimmed());
+};
+
+// The program run in this process with the options given, `spare` file descriptors left to it (-1: as
+// many as there are): its exit status and what it said on stderr.
+std::pair<int, QByteArray> runHere(const QStringList &options, int spare = -1)
+{
+    QTemporaryFile said;
+    const int saved = ::dup(STDERR_FILENO);
+    if (!said.open() || ::dup2(said.handle(), STDERR_FILENO) < 0)
+        return {-1, "<not captured>"};
+    std::vector<int> lowestFree(std::max(spare + 1, 0)); // the last one free is the limit
+    for (int &fd : lowestFree)
+        fd = ::dup(STDIN_FILENO);
+    for (const int fd : lowestFree)
+        ::close(fd);
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    const rlimit scarce{lowestFree.empty() ? files.rlim_cur : rlim_t(lowestFree.back()), files.rlim_max};
+    ::setrlimit(RLIMIT_NOFILE, &scarce);
+    const int status = kvt::sim::runProgram(QStringList{"kvt-unit-sim"} + options);
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    said.seek(0);
+    return {status, said.readAll()};
 }
 } // namespace
 
@@ -29,81 +64,213 @@ class UnitSimTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // It serves the device it prints and links; SIGTERM, or a requested
-    // hang-up once the client is idle, ends it with exit 0, the memory
-    // saved and the link gone.
+    // It serves the device it prints and links (an old link replaced) to a client that sets nothing on
+    // the line; SIGTERM, SIGINT or a requested hang-up once the client is idle end it with exit 0 and
+    // nothing on stderr, the memory saved and the link gone. A reader of its output gone before the
+    // device line does not stop it.
     void runsAsAProgram()
     {
-        for (const bool hangup : {false, true}) {
+        for (const auto &[stopSignal, readerGone] : {std::pair{SIGTERM, false}, {SIGINT, true}, {0, false}}) {
             QTemporaryDir dir;
             const QString link = dir.filePath("com1");
-            QVERIFY(QFile::link("/dev/null", link)); // a link left behind is replaced
+            QVERIFY(QFile::link("/dev/null", link));
             QProcess sim;
-            QStringList options{
-                "--link",       link,      "--log", dir.filePath("log"), "--save", dir.filePath("memory"),
-                "--identifier", "ABCDEFGH"};
-            const QString device = startProgram(sim,
-                                                hangup ? options << "--hangup-after"
-                                                                 << "2"
-                                                       : options);
-            QCOMPARE(QFileInfo(link).symLinkTarget(), device);
-            QSerialPort port(device);
-            QVERIFY(port.open(QIODevice::ReadWrite));
-            for (const QByteArray &request : {QByteArray("W\x01\x05\x41", 4), QByteArray("R\x00\x0a", 3)}) {
-                QCOMPARE(port.write(request), request.size());
-                QVERIFY(port.waitForReadyRead(2000));
-                QCOMPARE(port.readAll(), QByteArray("A")); // the echo; address 10 of the identifier
+            if (readerGone)
+                sim.setChildProcessModifier([] {
+                    int out[2];
+                    if (::pipe(out) == 0 && ::close(out[0]) == 0)
+                        ::dup2(out[1], STDOUT_FILENO);
+                });
+            sim.start(Program,
+                      {"--link", link, "--log", dir.filePath("log"), "--save", dir.filePath("memory"), "--identifier",
+                       "ABCDEFGH", "--hangup-after", stopSignal ? "99" : "2"});
+            QTRY_COMPARE(QFileInfo(link).symLinkTarget().left(9), "/dev/pts/");
+            const QString device = QFileInfo(link).symLinkTarget();
+            QTRY_VERIFY(readerGone || sim.canReadLine());
+            QCOMPARE(sim.readLine(), readerGone ? QByteArray() : device.toLocal8Bit() + '\n');
+            {
+                const Line line(device); // the echo, then address 10: the identifier's first character
+                QCOMPARE(line.ask(QByteArray("W\x01\x05\x41R\x00\x0a", 7), 2), "AA");
+                if (stopSignal)
+                    ::kill(sim.processId(), stopSignal);
+                QVERIFY(sim.waitForFinished(5000));
             }
-            if (!hangup)
-                sim.terminate();
-            QVERIFY(sim.waitForFinished(5000));
             QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
             QCOMPARE(sim.exitCode(), 0);
+            QCOMPARE(sim.readAllStandardError(), QByteArray());
             QCOMPARE(readFile(dir.filePath("log")), QByteArray("W 001 005 065\nR 000 010\n"));
             QCOMPARE(readFile(dir.filePath("memory")), QByteArray("001005065\r\n"));
             QVERIFY(!QFileInfo(link).isSymLink());
         }
     }
 
-    void refusesBadOptions()
+    // What it says and its exit status when it cannot serve, out of file descriptors too; each number at an
+    // end of its range is taken, one beyond is not.
+    void refusesWhatItCannotServe()
     {
         QTemporaryDir dir;
-        const QString file = writeFile(dir.filePath("com1"), "plain"); // no link: left alone
-        QCOMPARE(QProcess::execute(Program, {"--link", file}), 1);
+        const QString file = writeFile(dir.filePath("com1"), "plain"), missing = dir.filePath("missing/file");
+        const std::tuple<QStringList, int, QString, int> rows[] = {
+            {{"--identifier", "ABC"}, 2, "--identifier needs 8 characters of the Windows-1252 set", -1},
+            {{"--serial", "ABCDEFGH\u03a9"}, 2, "--serial needs 9 characters of the Windows-1252 set", -1},
+            {{"--wrong-echo-at", "0"}, 2, "--wrong-echo-at needs a number from 1", -1},
+            {{"--delay", "60001"}, 2, "--delay needs a number from 0 to 60000", -1},
+            {{"--pause", "1x"}, 2, "--pause needs a number from 0 to 60000", -1},
+            {{"--bogus"}, 2, "Unknown option 'bogus'.", -1},
+            {{"/dev/ttyS0"}, 2, "unexpected argument /dev/ttyS0", -1},
+            {{"--link", file}, 1, file + " exists and is no link, left alone", -1},
+            {{"--link", missing}, 1, "--link: No such file or directory", -1},
+            {{"--log", missing}, 1, "--log: No such file or directory", -1},
+            {{"--save", missing, "--hangup-after", "0"},
+             1,
+             "cannot save " + missing + ": No such file or directory",
+             -1},
+            {{"--log", dir.filePath("log")}, 1, "pipe: Too many open files", 1}, // two needed
+            {{"--log", dir.filePath("log")}, 1, "openpty: Too many open files", 3},
+            {{"--log", dir.filePath("log")}, 1, "--log: Too many open files", 4},
+        };
+        for (const auto &[options, status, message, spare] : rows)
+            QCOMPARE(runHere(options, spare), std::pair(status, ("kvt-unit-sim: " + message + '\n').toUtf8()));
         QCOMPARE(readFile(file), QByteArray("plain"));
-        for (const QStringList &options : {QStringList{"--identifier", "ABC"},
-                                           {"--identifier", "ABCDEFG\u03a9"},
-                                           {"--wrong-echo-at", "0"},
-                                           {"--delay", "4294967296"},
-                                           {"/dev/ttyS0"}})
-            QCOMPARE(QProcess::execute(Program, options), 2);
+
+        const auto parse = [](const QString &options) {
+            return kvt::sim::parseOptions(("kvt-unit-sim " + options).split(' '));
+        };
+        const auto taken = parse("--silent-after 0 --wrong-echo-at 1 --double-echo-at 1 --hangup-after 0 --units 1 "
+                                 "--delay 60000 --pause 0");
+        QVERIFY(taken);
+        QCOMPARE(taken->delayMs, 60000);
+        QCOMPARE(taken->pauseMs, 0);
+        for (const char *beyond : {"--silent-after=-1", "--wrong-echo-at=0", "--double-echo-at=0", "--hangup-after=-1",
+                                   "--units=0", "--delay=-1", "--pause=60001", "--delay=4294967296"})
+            QVERIFY2(!parse(beyond), beyond);
     }
 
-    // Requests come in any pieces and stray bytes between them are dropped;
-    // a write to bank 0 changes the identity; a second write to an address
-    // changes its memory line in place; an unwritten address reads 255.
+    // --help as a user reads it (its words: the lines follow the terminal's width).
+    void help()
+    {
+        QProcess sim;
+        sim.start(Program, {"--help"});
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 0);
+        const QString expected = R"(A simulated KVT Series tracking unit on a pseudo-terminal. Prints the device path as
+its first line, answers write requests with the echo of the value and read requests of bank 0 with its identity,
+until SIGTERM, SIGINT or a requested hang-up. Options: -h, --help Displays help on commandline options.
+--help-all Displays help including Qt specific options. -v, --version Displays version information.
+--link <path> Make a symbolic link to the device (e.g. ~/.config/kvt/com1). --save <file> On exit, write the
+memory written as memory lines, in the order the addresses were first written. --log <file> Write one line per
+request received ("W bbb aaa vvv", "R bbb aaa"). --identifier <text> Identifier, 8 characters (bank 0,
+addresses 10-17). --serial <text> Serial number, 9 characters (addresses 18-26). --firmware <text> Firmware
+version, 4 characters, e.g. 0312 (addresses 31-34). --date <text> Manufacturing month and year, 4 characters,
+e.g. 0607 (addresses 35-38). --delay <ms> Wait this long before each reply, up to 60000. --pause <ms> With
+--units: how long a written unit waits for more, and the line stays empty between two units (default 2000, up
+to 60000). --paced Behave like a 9600-baud line: ten bit times per byte, both directions. --silent-after <N>
+Answer the first N requests, then nothing. --wrong-echo-at <N> Answer request N with a wrong byte.
+--double-echo-at <N> Answer request N with its byte twice, in one write. --hangup-after <N> Hang up (close the
+line and exit) after answering N requests, when the next request comes or the line has been idle for 0.1 s.
+--units <N> Play N units one after the other, the number at the end of the serial number counting up: once a
+unit has been written it leaves the line (at the first request that is not a write, or after --pause of
+silence), and the next one answers --pause later.)";
+        const QRegularExpression blanks("\\s+"); // after "Usage: PATH [options]"
+        QCOMPARE(QString(sim.readAllStandardOutput()).split(blanks, Qt::SkipEmptyParts).mid(3), expected.split(blanks));
+    }
+
+    // The line: a request waiting unread on it keeps it from being idle, and it goes with the simulator.
+    // Bytes are served as they come, one at a time as a line may deliver them. A unit waiting out a long
+    // delay is busy, and a stop ends the wait at once. A second simulator takes the link over; the first
+    // leaves it alone when it ends.
+    void servesTheLine()
+    {
+        QString device;
+        {
+            kvt::sim::Simulator unit{kvt::sim::Options{}};
+            QVERIFY(unit.open());
+            const Line line(device = unit.device());
+            QVERIFY(unit.idle());
+            QCOMPARE(::write(line.fd, "R", 1), ssize_t(1));
+            QTRY_VERIFY(!unit.idle()); // the byte crosses the line on its own time
+        }
+        QVERIFY(!QFile::exists(device));
+
+        QTemporaryDir dir;
+        const QString link = dir.filePath("com1");
+        SimUnit unit, slow;
+        QVERIFY(unit.start({"--link", link}));
+        const Line line(unit.device());
+        for (const char byte : {'W', '\x01', '\x05'}) {
+            QCOMPARE(::write(line.fd, &byte, 1), ssize_t(1));
+            QTRY_VERIFY(unit.drained());
+        }
+        QCOMPARE(line.ask("A"), "A");
+        QCOMPARE(unit.requests(), QStringList{"W 001 005 065"});
+        QVERIFY(slow.start({"--delay", "60000", "--link", link}));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), slow.device());
+        unit.stop();
+        QCOMPARE(QFileInfo(link).symLinkTarget(), slow.device());
+        const Line slowLine(slow.device());
+        QCOMPARE(::write(slowLine.fd, "R\0\x0a", 3), ssize_t(3));
+        QTRY_COMPARE(slow.requests(), QStringList{"R 000 010"});
+        QVERIFY(!slow.drained());
+        QElapsedTimer clock;
+        clock.start();
+        slow.stop();
+        QCOMPARE_LT(clock.elapsed(), 5000);
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    // --paced: ten bit times at 9600 baud a byte, both ways, so a write and its echo take 5 byte times at
+    // the least. A unit fallen silent still takes requests.
+    void pacedAndSilent()
+    {
+        SimUnit sim;
+        QVERIFY(sim.start({"--paced", "--silent-after", "10"}));
+        const Line line(sim.device());
+        QByteArray burst, echoes;
+        for (char i = 0; i < 10; ++i) {
+            burst += QByteArray("W\x02") + i + i;
+            echoes += i;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(line.ask(burst, 10), echoes);
+        QCOMPARE_GE(clock.nsecsElapsed(), 10 * 5 * (10 * 1000000000LL / 9600));
+        QCOMPARE(line.ask(QByteArray("R\0\x0aR\0\x0b", 6), 0), QByteArray());
+        QVERIFY(QTest::qWaitFor([&] { return sim.requests().size() == 12 && sim.drained(); }));
+        pollfd answered{line.fd, POLLIN, 0};
+        QCOMPARE(::poll(&answered, 1, 0), 0);
+    }
+
+    // Requests come in any pieces and stray bytes between them are dropped; a write to bank 0 changes the
+    // identity; a second write to an address changes its memory line in place; an unwritten address reads
+    // 255. The next unit of a line has a fresh memory and identity, the number at the end of its serial
+    // number one higher.
     void unitAnswersAndKeepsItsMemory()
     {
         kvt::sim::Options options;
         options.wrongEchoAt = 4;
         kvt::sim::Unit unit(options);
-        const QByteArray stream("?W\x02\x07\x09zzW\x00\x0a\x51R\x00\x0aW\x02\x07\x00R\x02\x09", 22);
-        QByteArray pending, replies;
-        for (qsizetype i = 0; i < stream.size(); i += 3) {
-            pending += stream.mid(i, 3);
-            while (const auto request = kvt::sim::Unit::takeRequest(pending))
-                replies += unit.answer(*request);
-        }
-        QCOMPARE(replies, QByteArray("\x09QQ\x01\xff"));
-        QCOMPARE(unit.memoryLines(), QByteArray("002007000\r\n000010081\r\n"));
-
-        // The next unit of a line: a fresh memory, the number at the end of
-        // the serial number one higher, as wide as it was.
+        const auto answers = [&unit](const QByteArray &stream) {
+            QByteArray pending, replies;
+            for (qsizetype i = 0; i < stream.size(); i += 3) {
+                pending += stream.mid(i, 3);
+                while (const auto request = kvt::sim::Unit::takeRequest(pending))
+                    replies += unit.answer(*request);
+            }
+            return replies;
+        };
+        QCOMPARE(answers(QByteArray(
+                     "?W\x02\x07\x09zzW\x00\x0a\x51R\x00\x0aW\x02\x07\x00R\x02\x09R\x02\x07W\x00\x00\x33", 30)),
+                 QByteArray("\x09QQ\x01\xff\x00\x33", 7));
+        QCOMPARE(unit.memoryLines(), QByteArray("002007000\r\n000010081\r\n000000051\r\n"));
         unit.nextUnit();
         QCOMPARE(unit.memoryLines(), QByteArray());
+        QCOMPARE(answers(QByteArray("R\x00\x00R\x00\x1aR\x00\x0a", 9)),
+                 QByteArray("\xff"
+                            "2K"));
         for (const auto &[serial, step, next] : {std::tuple{"000000001", 1, "000000002"},
                                                  {"SN0000099", 1, "SN0000100"},
                                                  {"999999999", 1, "000000000"},
+                                                 {"SERIALNU8", 2, "SERIALNU0"},
                                                  {"SERIALNUM", 5, "SERIALNUM"}})
             QCOMPARE(kvt::sim::Unit::nextSerialNumber(serial, step), QByteArray(next));
     }
