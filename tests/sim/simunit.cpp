@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QThread>
 
+#include <utility>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -49,11 +51,8 @@ bool SimUnit::stop()
         m_thread->wait();
         m_thread.reset();
     }
-    for (int &fd : m_stop) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
+    for (int &fd : m_stop)
+        ::close(std::exchange(fd, -1)); // -1 when never opened: nothing to close
     return true;
 }
 

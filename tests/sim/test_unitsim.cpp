@@ -6,7 +6,6 @@
 #include "sim/unit.h"
 #include "simunit.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <csignal>
@@ -110,6 +109,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = writeFile(dir.filePath("com1"), "plain"), missing = dir.filePath("missing/file");
+        const QString absent = "No such file or directory";
         const std::tuple<QStringList, int, QString, int> rows[] = {
             {{"--identifier", "ABC"}, 2, "--identifier needs 8 characters of the Windows-1252 set", -1},
             {{"--serial", "ABCDEFGH\u03a9"}, 2, "--serial needs 9 characters of the Windows-1252 set", -1},
@@ -119,12 +119,9 @@ private slots:
             {{"--bogus"}, 2, "Unknown option 'bogus'.", -1},
             {{"/dev/ttyS0"}, 2, "unexpected argument /dev/ttyS0", -1},
             {{"--link", file}, 1, file + " exists and is no link, left alone", -1},
-            {{"--link", missing}, 1, "--link: No such file or directory", -1},
-            {{"--log", missing}, 1, "--log: No such file or directory", -1},
-            {{"--save", missing, "--hangup-after", "0"},
-             1,
-             "cannot save " + missing + ": No such file or directory",
-             -1},
+            {{"--link", missing}, 1, "--link: " + absent, -1},
+            {{"--log", missing}, 1, "--log: " + absent, -1},
+            {{"--save", missing, "--hangup-after", "0"}, 1, "cannot save " + missing + ": " + absent, -1},
             {{"--log", dir.filePath("log")}, 1, "pipe: Too many open files", 1}, // two needed
             {{"--log", dir.filePath("log")}, 1, "openpty: Too many open files", 3},
             {{"--log", dir.filePath("log")}, 1, "--log: Too many open files", 4},
@@ -225,11 +222,10 @@ silence), and the next one answers --pause later.)";
         SimUnit sim;
         QVERIFY(sim.start({"--paced", "--silent-after", "10"}));
         const Line line(sim.device());
-        QByteArray burst, echoes;
-        for (char i = 0; i < 10; ++i) {
+        const QByteArray echoes("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09", 10);
+        QByteArray burst;
+        for (const char i : echoes)
             burst += QByteArray("W\x02") + i + i;
-            echoes += i;
-        }
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(line.ask(burst, 10), echoes);
