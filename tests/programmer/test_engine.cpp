@@ -48,8 +48,7 @@ Q_DECLARE_METATYPE(Case)
 namespace {
 // A driver that keeps its serial flags here and records what it is asked.
 struct FakeDriver {
-    static inline int flags = 0;
-    static inline int getError = 0, setError = 0; // errno to fail with
+    static inline int flags = 0, getError = 0, setError = 0; // errno to fail with
     static inline QStringList *calls = nullptr;
     static int get(int, serial_struct *info)
     {
@@ -62,18 +61,9 @@ struct FakeDriver {
         *calls << QStringLiteral("set %1%2")
                       .arg(info->flags & ASYNC_LOW_LATENCY ? "low" : "normal",
                            ::fcntl(fd, F_GETFD) == -1 ? " on a closed device" : "");
-        if (setError)
-            return errno = setError, -1;
-        flags = info->flags;
-        return 0;
+        return setError ? (errno = setError, -1) : (flags = info->flags, 0);
     }
 };
-
-QString userName()
-{
-    const passwd *pw = getpwuid(getuid());
-    return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(getuid());
-}
 } // namespace
 
 class EngineTest : public QObject {
@@ -145,11 +135,7 @@ private slots:
 
         // Only the memory lines before the first GPRS line go out.
         add("lines after a GPRS line stay",
-            {.file = "\r\n001001065\r\n\r\n001002000\r\nGPRS:x\r\n001003066",
-             .title = summary,
-             .text = head.arg(2),
-             .done = 2,
-             .requests = 2});
+            {"", "\r\n001001065\r\n\r\n001002000\r\nGPRS:x\r\n001003066", K::Programmed, summary, head.arg(2), 2, 2});
         add("no GPRS line", {.file = "255255255", .kind = K::EndedSilently, .done = 1, .requests = 1});
         add("no line at all", {.file = "\r\n", .title = summary, .text = head.arg(0)});
         add("wrong echo at 5", {"--wrong-echo-at 5", {}, K::InvalidReply, bad, invalidReply, 4, 5});
@@ -272,6 +258,7 @@ private slots:
         QCOMPARE(tcgetattr(slave, &raw), 0);
         cfmakeraw(&raw);
         QCOMPARE(tcsetattr(slave, TCSANOW, &raw), 0);
+        QVERIFY(!LowLatency(slave).isRequested()); // a pseudo-terminal's driver has no such setting
         const auto unread = [slave] {
             int bytes = -1;
             return ::ioctl(slave, FIONREAD, &bytes) == 0 ? bytes : -1;
@@ -342,21 +329,21 @@ private slots:
     {
         QTest::addColumn<QByteArray>("lock"); // PID: a live process's id (ours)
         QTest::addColumn<QString>("reason");  // after "<device>: Device or resource busy - "
-        const QByteArray pid = QByteArray::number(getpid());
-        const QString p = QString::fromLatin1(pid);
+        const passwd *pw = getpwuid(getuid());
+        const QString p = QString::number(getpid()), user = pw ? pw->pw_name : QString::number(getuid());
+        const QString of = " (process " + p + ", user ", self = "test_engine" + of + user + ")";
+        const QByteArray pid = p.toLatin1();
         const qint32 binary = getpid();
-        const QString self = "test_engine (process " + p + ", user " + userName() + ")";
-        QTest::newRow("ten digits") << pid.rightJustified(10, ' ') + '\n' << "locked by " + self + ": LOCK";
-        QTest::newRow("pid program user") << pid + " minicom pi\n"
-                                          << "locked by minicom (process " + p + ", user pi): LOCK";
-        QTest::newRow("Qt's form") << pid + "\nputty\nhost\n"
-                                   << "locked by putty (process " + p + ", user " + userName() + "): LOCK";
-        QTest::newRow("binary") << QByteArray(reinterpret_cast<const char *>(&binary), 4)
-                                << "locked by " + self + ": LOCK";
-        QTest::newRow("no process") << QByteArray(
-            "\n") << QStringLiteral("the lock file LOCK names no process; remove it if no program uses the port");
-        QTest::newRow("flock") << QByteArray() << self + " holds it (flock)";
-        QTest::newRow("ended process") << QByteArray("  999999999\n") << QString();
+        const auto row = [](const char *tag, const QByteArray &lock, const QString &reason) {
+            QTest::newRow(tag) << lock << reason;
+        };
+        row("ten digits", pid.rightJustified(10, ' ') + '\n', "locked by " + self + ": LOCK");
+        row("pid program user", pid + " minicom pi\n", "locked by minicom" + of + "pi): LOCK");
+        row("Qt's form", pid + "\nputty\nhost\n", "locked by putty" + of + user + "): LOCK");
+        row("binary", QByteArray(reinterpret_cast<const char *>(&binary), 4), "locked by " + self + ": LOCK");
+        row("no process", "\n", "the lock file LOCK names no process; remove it if no program uses the port");
+        row("flock", {}, self + " holds it (flock)");
+        row("ended process", "  999999999\n", {});
     }
 
     void portIsNeverShared()
@@ -423,54 +410,37 @@ private slots:
     // A write asks the adapter for low latency once the port is open and
     // gives the old setting back when it closes; a driver without it, or
     // one that refuses, is left alone.
-    void lowLatencyWhileTheUnitIsWritten_data()
-    {
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<int>("getError");
-        QTest::addColumn<int>("setError");
-        QTest::addColumn<QString>("calls");
-        const QString write = QStringLiteral("opened, progressed, finished");
-        QTest::newRow("accepted") << 0 << 0 << 0 << "get, set low, " + write + ", get, set normal";
-        QTest::newRow("already low") << int(ASYNC_LOW_LATENCY) << 0 << 0 << "get, " + write;
-        QTest::newRow("no such setting") << 0 << int(ENOTTY) << 0 << "get, " + write;
-        QTest::newRow("refused") << 0 << 0 << int(EPERM) << "get, set low, " + write;
-    }
-
     void lowLatencyWhileTheUnitIsWritten()
     {
-        QFETCH(int, flags);
-        QFETCH(int, getError);
-        QFETCH(int, setError);
-        QFETCH(QString, calls);
         QStringList seen;
-        FakeDriver::flags = flags;
-        FakeDriver::getError = getError;
-        FakeDriver::setError = setError;
         FakeDriver::calls = &seen;
-        serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set};
-        SimUnit sim;
-        QVERIFY(sim.start());
         connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [&] { seen << "opened"; });
         connect(m_engine.get(), &ProgrammingEngine::progressed, this, [&](int done) {
             if (done == 1)
                 seen << "progressed";
         });
         connect(m_engine.get(), &ProgrammingEngine::finished, this, [&] { seen << "finished"; });
-        m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
-        const bool finished = m_finished->wait(5000);
-        QTRY_VERIFY(!m_engine->isBusy()); // the port closed after finished()
-        serialDriver() = systemSerialDriver();
-        QVERIFY(finished);
-        QCOMPARE(seen.join(", "), calls);
-        QCOMPARE(FakeDriver::flags, flags);
-        QCOMPARE(outcome().kind, Outcome::Programmed);
-
-        // The system's driver of a pseudo-terminal has no such setting.
-        int master = -1, slave = -1;
-        QCOMPARE(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-        QVERIFY(!LowLatency(slave).isRequested());
-        ::close(master);
-        ::close(slave);
+        const QString write = QStringLiteral("opened, progressed, finished");
+        for (const auto &[flags, getError, setError, calls] :
+             {std::tuple{0, 0, 0, "get, set low, " + write + ", get, set normal"}, // accepted
+              {int(ASYNC_LOW_LATENCY), 0, 0, "get, " + write},                     // already low
+              {0, int(ENOTTY), 0, "get, " + write},                                // no such setting
+              {0, 0, int(EPERM), "get, set low, " + write}}) {                     // refused
+            seen.clear();
+            using F = FakeDriver;
+            std::tie(F::flags, F::getError, F::setError) = std::tuple(flags, getError, setError);
+            serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set};
+            SimUnit sim;
+            QVERIFY(sim.start());
+            m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
+            const bool finished = m_finished->wait(5000);
+            QTRY_VERIFY(!m_engine->isBusy()); // the port closed after finished()
+            serialDriver() = systemSerialDriver();
+            QVERIFY(finished);
+            QCOMPARE(seen.join(", "), calls);
+            QCOMPARE(FakeDriver::flags, flags);
+            QCOMPARE(outcome().kind, Outcome::Programmed);
+        }
     }
 
     // Stop signals become bytes on a pipe, the first one kept; the handlers
