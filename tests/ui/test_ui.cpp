@@ -21,60 +21,47 @@ class TestUi : public QObject {
 
     TestFolders m_folders;
 
-    // Runs `look` on the modal dialog once it shows, then closes it by `close`.
+    // Runs `look` on the modal dialog once it shows; `look` closes it.
     template <class Dialog> void whenShown(std::function<void(Dialog *)> look)
     {
-        QTimer::singleShot(0, this, [look] {
-            if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget()))
-                look(dialog);
-        });
+        QTimer::singleShot(0, this, [look] { look(qobject_cast<Dialog *>(QApplication::activeModalWidget())); });
     }
 
 private slots:
-    // Title, icon, the text as it is (never as markup, also for a screen reader), the detail below it.
-    void messageBoxes()
+    // A box: title, icon, the text as it is (never as markup, also for a screen reader), the detail below it.
+    // A file dialog: one filter, the start path's folder and file; what was chosen, or nothing when cancelled.
+    // Saving asks nothing before replacing a file.
+    void dialogs()
     {
-        for (const auto &[icon, shown] : {std::pair{MessageIcon::None, QMessageBox::NoIcon},
-                                          {MessageIcon::Exclamation, QMessageBox::Warning},
-                                          {MessageIcon::Information, QMessageBox::Information}}) {
-            QStringList seen;
-            whenShown<QMessageBox>([&seen, shown = shown](QMessageBox *box) {
-                seen << box->windowTitle() << box->text() << box->informativeText()
-                     << QAccessible::queryAccessibleInterface(box->findChild<QWidget *>("qt_msgbox_label"))
-                            ->text(QAccessible::Name)
-                     << QString::number(box->icon() == shown);
+        const QMessageBox::Icon shown[] = {QMessageBox::NoIcon, QMessageBox::Warning, QMessageBox::Information};
+        QStringList seen;
+        for (MessageIcon icon : {MessageIcon::None, MessageIcon::Exclamation, MessageIcon::Information}) {
+            whenShown<QMessageBox>([&seen](QMessageBox *box) {
+                seen = {box->windowTitle(), box->text(), box->informativeText(), QString::number(box->icon()),
+                        QAccessible::queryAccessibleInterface(box->findChild<QWidget *>("qt_msgbox_label"))
+                            ->text(QAccessible::Name)};
                 box->accept();
             });
-            WidgetDialogs().message(nullptr, "Error Message", "<b>COM3</b> busy", icon, "Unit 7");
-            QCOMPARE(seen, QStringList({"Error Message", "<b>COM3</b> busy", "Unit 7", "<b>COM3</b> busy", "1"}));
+            WidgetDialogs().message(nullptr, "Title", "<b>x</b>", icon, "Detail");
+            QCOMPARE(seen, QStringList({"Title", "<b>x</b>", "Detail", QString::number(shown[int(icon)]), "<b>x</b>"}));
         }
-    }
-    // One filter, the start path's folder and file; what was chosen, or nothing when cancelled. Saving asks
-    // nothing before replacing a file.
-    void fileDialogs()
-    {
         const QString start = m_folders.file("unit.kvt");
         QFile(start).open(QIODevice::WriteOnly);
-        for (bool save : {false, true}) {
-            for (bool cancel : {false, true}) {
-                QStringList seen;
-                whenShown<QFileDialog>([&seen, cancel](QFileDialog *dialog) {
-                    seen << dialog->nameFilters() << dialog->directory().path() << dialog->selectedFiles()
-                         << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-                    cancel ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
-                });
-                WidgetDialogs dialogs;
-                const auto chosen = save ? dialogs.saveFileName(nullptr, ConfigurationFilter, start)
-                                         : dialogs.openFileName(nullptr, ConfigurationFilter, start);
-                QCOMPARE(seen,
-                         QStringList(
-                             {"Molberane configuration file (*.kvt)", m_folders.path(), start, QString::number(save)}));
-                QCOMPARE(chosen, cancel ? std::nullopt : std::optional(start));
-            }
+        for (const auto &[save, cancel] : {std::pair{false, false}, {false, true}, {true, false}, {true, true}}) {
+            whenShown<QFileDialog>([&seen, cancel](QFileDialog *dialog) {
+                seen = dialog->nameFilters() << dialog->directory().path() << dialog->selectedFiles()
+                                             << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                cancel ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
+            });
+            const auto chosen = save ? WidgetDialogs().saveFileName(nullptr, ConfigurationFilter, start)
+                                     : WidgetDialogs().openFileName(nullptr, ConfigurationFilter, start);
+            QCOMPARE(seen, QStringList({ConfigurationFilter, m_folders.path(), start, QString::number(save)}));
+            QCOMPARE(chosen, cancel ? std::nullopt : std::optional(start));
         }
     }
     // Fixed at its full size where the area holds it with its frame; else as large as the area allows, at
-    // least half of it, up to the full size with scroll bars. Centred with its frame.
+    // least half of it, up to the full size with scroll bars. Centred with its frame. Without a frame of its
+    // own, the scrolling area's content fills a window of the content's full size.
     void fitToScreen()
     {
         const int bar = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -94,13 +81,8 @@ private slots:
             const QRect outer(window.pos(), window.size().grownBy(frame)), area = window.screen()->availableGeometry();
             QCOMPARE(outer.topLeft() - area.topLeft(), area.bottomRight() - outer.bottomRight());
         }
-        QWidget window;
-        QCOMPARE(expectedFrame(&window), QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
-    }
-    // Without a frame of its own, the scrolling area's content fills a window of the content's full size.
-    void scrollingArea()
-    {
         QWidget window, *content = new QWidget;
+        QCOMPARE(expectedFrame(&window), QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
         content->setMinimumSize(100, 100);
         (new QHBoxLayout(&window))->addWidget(kvt::ui::scrollingArea(content));
         window.layout()->setContentsMargins(0, 0, 0, 0);
