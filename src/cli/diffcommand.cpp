@@ -56,7 +56,7 @@ int runDiff(const QStringList &args)
         return Trouble;
 
     const QList<Difference> differences = imageDifferences(*a, *b);
-    bool printed = false;
+    bool printed; // by either form
     if (parser.isSet(jsonOption)) {
         QJsonArray list;
         for (const Difference &difference : differences)
