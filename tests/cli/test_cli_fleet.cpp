@@ -135,6 +135,11 @@ private slots:
             QCOMPARE(run.exitCode, 1);
             QCOMPARE(fileBytes(out), QByteArray("kept\r\n"));
         }
+        // Standard output gets no file that a file would refuse: a GPRS line longer than a box holds.
+        const Run huge = runKvt({"set", in, "-", "Gprs.Apn=" + QString(32768, u'a')});
+        QCOMPARE(huge.out, QByteArray());
+        QCOMPARE(huge.exitCode, 1);
+        QCOMPARE(runKvt({"set", in, "-", "Checks.3=1"}).out, changed([](Document &d) { d.check(3) = Ticked; }));
     }
 
     void diffStatusAndJson()
@@ -166,13 +171,20 @@ private slots:
     {
         const QString good = saved(QStringLiteral("good.kvt"), imageBytes(startupDocument()));
         const QString bad = saved(QStringLiteral("bad.kvt"), "x\r\n"), missing = path(QStringLiteral("missing.kvt"));
-        const QString longGprs = saved(QStringLiteral("long.kvt"),
-                                       changed([](Document &d) { d.gprsText(GprsField::Ip) = QString(300, u'1'); }));
+        // IP boxes that make the string 256 characters long, and 255: the unit's limit.
+        const QString longGprs = saved(QStringLiteral("long.kvt"), changed([](Document &d) {
+                                           d.gprsText(GprsField::Ip) = QString(
+                                               256 - composeGprsString(defaultGprsTexts()).size(), u'1');
+                                       }));
+        const QString atLimit = saved(QStringLiteral("limit.kvt"), changed([](Document &d) {
+                                          d.gprsText(GprsField::Ip) = QString(
+                                              255 - composeGprsString(defaultGprsTexts()).size(), u'1');
+                                      }));
         const QString bank = saved(QStringLiteral("bank.kvt"), edited(Bank065, "065000035"));
         const QString longWarning =
             QStringLiteral("kvt: warning: %1: the GPRS string has %2 characters; the unit takes at most 255")
                 .arg(longGprs)
-                .arg(composeGprsString(defaultGprsTexts()).size() + 300);
+                .arg(256);
         const QString bankWarning =
             QStringLiteral("kvt: warning: %1: bank 065 holds another GPRS string than the GPRS boxes compose; "
                            "the unit receives the one in bank 065")
@@ -182,7 +194,7 @@ private slots:
         QCOMPARE(run.err.split(u'\n'),
                  (QStringList{QStringLiteral("kvt: %1: %2").arg(bad, InvalidFileText), longWarning,
                               QStringLiteral("kvt: %1: %2").arg(missing, UnreadableFileText), bankWarning, QString()}));
-        const Run warned = runKvt({"check", good, longGprs, bank});
+        const Run warned = runKvt({"check", good, atLimit, longGprs, bank});
         QCOMPARE(warned.err, longWarning + u'\n' + bankWarning + u'\n');
         QCOMPARE(warned.exitCode, 0);
     }
