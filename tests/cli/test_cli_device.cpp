@@ -212,6 +212,12 @@ private slots:
         const Run one = runKvt({"write", "--identify", "--log", oneLog, "--port", single.device(), m_file});
         QCOMPARE(one.exitCode, 0);
         QCOMPARE(QString::fromUtf8(one.out).section('\n', 0, 0), Identity.arg("000000001"));
+        // A log that cannot be written stops the run before the unit hears anything.
+        const qsizetype heard = single.requests().size();
+        const Run noLog = runKvt({"write", "--log", m_folders->file("none/x.csv"), "--port", single.device(), m_file});
+        QCOMPARE(noLog.exitCode, 1);
+        QVERIFY2(noLog.err.startsWith("kvt: cannot write the log "), qPrintable(noLog.err));
+        QCOMPARE(single.requests().size(), heard);
         QVERIFY(unanswered.waitForFinished(5000));
         QCOMPARE(unanswered.exitCode(), 1);
         QCOMPARE(unanswered.readAllStandardError(), "No response received from tracking unit, Reading aborted...\n");
@@ -259,10 +265,16 @@ private slots:
     {
         SimUnit sim;
         QVERIFY(sim.start({"--link", m_folders->configFolder() + "/com2"}));
+        const QString folder = m_folders->configFolder();
+        QVERIFY(QFile::link(folder + "/gone", folder + "/com3")); // an adapter unplugged
         Run run = runKvt({"ports"});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(QString::fromUtf8(run.out).contains(sim.device() + "  (not a port the system lists)\n  COM2:          "
-                                                     + m_folders->configFolder() + "/com2 -> " + sim.device() + '\n'),
+        const QString out = QString::fromUtf8(run.out);
+        QVERIFY2(out.contains(sim.device() + "  (not a port the system lists)\n  COM2:          " + folder + "/com2 -> "
+                              + sim.device() + '\n'),
+                 run.out.constData());
+        QVERIFY2(out.contains(folder + "/gone  (missing: is it plugged in?)\n  COM3:          " + folder + "/com3 -> "
+                              + folder + "/gone\n"),
                  run.out.constData());
         run = runKvt({"ports", "--json"});
         QCOMPARE(run.exitCode, 0);

@@ -119,6 +119,7 @@ private slots:
             {{"SimPIN=1234"}, "SimPIN: unknown key"},
             {{"TempHighAlert=hot"}, "TempHighAlert: expected a number of degrees, found the text \"hot\""},
             {{"Checks.33=1"}, "Checks.33: name one check box, Checks.1 to Checks.32"},
+            {{"Zones.1.TopLatitude=12345678N"}, "Zones.1.TopLatitude: \"12345678N\" is not 9 digits then N or S"},
             {{"SimPin=1", "Zones.7.StartTime=2400"},
              "Zones.7.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
             {{"Gprs.Apn=Ω"}, "Gprs.Apn: \"Ω\" has no code in the Windows-1252 character set and cannot be stored"},
