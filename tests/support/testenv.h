@@ -4,7 +4,11 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <functional>
 #include <thread>
+
+// What `run` writes on stderr meanwhile.
+QByteArray stderrOf(const std::function<void()> &run);
 
 // Points the configuration and runtime folders ($XDG_CONFIG_HOME,
 // $XDG_RUNTIME_DIR) at a fresh temporary folder for the life of the object,
