@@ -2,51 +2,30 @@
 #include "editor/mainwindow.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
-#include "image/gprs.h"
 #include "image/parametertables.h"
-#include "programmerwindow/programmerwindow.h"
 #include "scripteddialogs.h"
+#include "simunit.h"
 #include "testdocuments.h"
 #include "testenv.h"
 #include "zones/zoneeditor.h"
 
-#include <QAccessible>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using kvt::editor::MainWindow;
 using kvt::image::Document;
 using kvt::ui::Answer;
+using kvt::ui::MessageIcon;
 
 static const QString Caption = QStringLiteral("MOLBERANE\u00AE KVT Series Configurator version 1.2 - ");
+static const QString Log = QStringLiteral("LOG memory configuration "); // then the count of records
 static const QString Deg = QStringLiteral("\u00B0C");
 static const QString SmsWarning =
     "Warning Message|Too short SMS catch alert timing can result in PERMANENT Tracking "
     "device Sleep mode!, please refer to the ZMT Protocol definition for more information...|!";
 static const QString SaveFailed = "Error Message|Unable to save the configuration file, saving aborted...|!";
 
-static QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "";
-}
-static QAccessibleInterface *accessible(QObject *o)
-{
-    return QAccessible::queryAccessibleInterface(o);
-}
+static constexpr auto accessible = &QAccessible::queryAccessibleInterface;
 
 // What a user sees in `parent`, row by row from the top: a label in quotes, marked unless it names the box under
 // it; a frame's title and fixed width; a control's name, caption, state and place (left edge + width), and for a
@@ -100,7 +79,11 @@ class TestMainWindow : public QObject {
 
     QString newPath() { return m_folders.file(QStringLiteral("doc%1.kvt").arg(++m_files)); }
     template <class T = QLineEdit> T *part(const QString &name) { return w->findChild<T *>(name); }
-    QString text(const QString &box) { return part(box)->text(); }
+    QString text(const QString &box) // a box's text, a frame's title
+    {
+        auto *frame = part<QGroupBox>(box);
+        return frame ? frame->title() : part(box)->text();
+    }
     void click(const QString &button, int times = 1)
     {
         while (times-- > 0)
@@ -143,7 +126,7 @@ class TestMainWindow : public QObject {
     {
         QStringList all;
         for (const auto &m : d->shown)
-            all << m.title + "|" + m.text + (m.icon == kvt::ui::MessageIcon::Exclamation ? "|!" : "")
+            all << m.title + "|" + m.text + (m.icon == MessageIcon::Exclamation ? "|!" : "")
                     + (m.yesNo ? "|Yes/No" : "");
         return all;
     }
@@ -189,8 +172,7 @@ class TestMainWindow : public QObject {
         const auto group = box->isEnabled() ? QPalette::Active : QPalette::Disabled;
         expect("GprsFormat colour", box->viewport()->grab().toImage().pixelColor(1, 1).name(),
                format.size() > 255 ? "#ff0000" : QPalette().color(group, QPalette::Base).name());
-        expect("Frame3", part<QGroupBox>("Frame3")->title(),
-               kvt::image::logMemoryCaption(logRecordCount(logRecordSize(doc().checks))));
+        expect("Frame3", text("Frame3"), logMemoryCaption(logRecordCount(logRecordSize(doc().checks))));
         return found.join("; ");
     }
 private slots:
@@ -267,10 +249,8 @@ private slots:
         case Mouse: QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->height() / 2, c->height() / 2)); break;
         case Space: QTest::keyClick(c, Qt::Key_Space); break;
         case Keys: // any character, as an input method types it
-            for (const QChar ch : input) {
-                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-                QCoreApplication::sendEvent(c, &press);
-            }
+            for (const QChar ch : input)
+                QTest::sendKeyEvent(QTest::Press, c, Qt::Key(0), QString(ch), {});
             break;
         case Paste:
             QGuiApplication::clipboard()->setText(input);
@@ -293,59 +273,74 @@ private slots:
         QCOMPARE(kvt::image::loadConfigurationFile(saveClean()).document, doc());
     }
     // Each step button's range and form; a further step at a limit changes nothing: no value, no text, no mark,
-    // no message. The SMS catch alert warns on the step down to 180 seconds, on no other.
+    // no message. The SMS catch alert warns on the step down to 180 seconds, on no other. The LOG boxes ticked
+    // give the count of records in the frame's caption.
     void stepButtons()
     {
-        // button/box/clicks/text shown
+        // buttons (a number: that box)/box/clicks each/text shown
         for (const QString &row :
              QStringLiteral(
                  "Command1/TempHA/360/-55\u00B0C;Command2/TempHA/0/+125\u00B0C;Command3/TempLA/0/-55\u00B0C;"
                  "Command4/TempLA/360/+125\u00B0C;Command1/TempHA/250/+0\u00B0C;Command1/TempHA/251/-0.5\u00B0C;"
                  "Command5/TrackSeqText/4/1 SMS;Command6/TrackSeqText/250/255 SMS;Command7/SmsCatchText/39/10 seconds;"
                  "Command8/SmsCatchText/215/2550 seconds;Command13/RtcIntCounter/251/255;Command14/RtcIntCounter/3/1;"
-                 "Command15/RtcIntUnit/2/Hour;Command15/RtcIntUnit/3/Month;Command16/RtcIntUnit/0/Second")
+                 "Command15/RtcIntUnit/2/Hour;Command15/RtcIntUnit/3/Month;Command16/RtcIntUnit/0/Second;"
+                 "31/Frame3/0/- (N/A);31 32/Frame3/1/- (N/A);17/Frame3/1/(5450);17 26/Frame3/1/(4088);17 19 20 21 22 "
+                 "29 30/Frame3/1/(1128);"
+                 "17 18 19 20 21 22 23 24 25 26 27 28 29 30/Frame3/1/(641)")
                  .split(u';')) {
             const QStringList f = row.split(u'/');
             init();
             QString warnedAt; // the warning comes on the step from 190 to 180 seconds only
             d->onMessage = [&](const ScriptedDialogs::Shown &) { warnedAt += text(f[1]); };
-            click(f[0], f[2].toInt());
+            for (const QString &button : f[0].split(u' '))
+                click(button.toInt() ? "Check" + button : button, f[2].toInt());
             QCOMPARE(warnedAt, f[0] == "Command7" ? "180 seconds" : "");
-            const auto shown = [&] { return f.mid(0, 3).join(u'/') + '/' + text(f[1]) + (w->isModified() ? "*" : ""); };
+            const auto shown = [&] {
+                return f.mid(0, 3).join(u'/') + '/' + text(f[1]).remove(Log) + (w->isModified() ? "*" : "");
+            };
             QCOMPARE(shown(), row + (f[2] != "0" ? "*" : ""));
-            if (QStringList{"+0" + Deg, "-0.5" + Deg, "Hour"}.contains(f[3]))
+            if (f[1] == "Frame3" || QStringList{"+0" + Deg, "-0.5" + Deg, "Hour"}.contains(f[3]))
                 continue; // not at a limit
             saveClean();
             const Document before = doc();
-            const QStringList shownBefore = f[0] == "Command7" ? QStringList{SmsWarning} : QStringList();
             click(f[0]);
             QCOMPARE(shown(), row);
             QCOMPARE(doc(), before);
             click("Command8", f[0] == "Command7" ? 17 : 0); // up to 180 seconds: no warning
-            QCOMPARE(messages(), shownBefore);
+            QCOMPARE(messages(), f[0] == "Command7" ? QStringList{SmsWarning} : QStringList());
         }
     }
-    void logMemoryCaption()
-    {
-        // the boxes ticked: the count of records
-        for (const QString &row : QStringLiteral("-0;31 32-0;17-5450;17 26-4088;17 19 20 21 22 29 30-1128;"
-                                                 "17 18 19 20 21 22 23 24 25 26 27 28 29 30-641")
-                                      .split(u';')) {
-            init();
-            for (const QString &n : row.section(u'-', 0, 0).split(u' ', Qt::SkipEmptyParts))
-                click("Check" + n);
-            const QString count = row.section(u'-', 1);
-            QCOMPARE(part<QGroupBox>("Frame3")->title(),
-                     "LOG memory configuration " + (count == "0" ? "- (N/A)" : "(" + count + ")"));
-            QCOMPARE(w->isModified(), !row.startsWith(u'-'));
-        }
-    }
-    // What a user sees and a screen reader speaks: the frames, their controls row by row, the menus with their Alt
-    // keys and shortcuts.
+    // At half as large a text again and at the usual size no label, caption or title is cut, and the window lies
+    // centred within the screen's free area, showing the whole height where the screen has room, scrolling what it
+    // cannot. Then what a user sees and a screen reader speaks: the frames, their controls row by row, the menus
+    // with their Alt keys and shortcuts.
     void controlsAsDescribed()
     {
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QFont usual = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(usual); });
+        for (const double scale : {1.5, 1.0}) {
+            QFont font = usual;
+            font.setPointSizeF(usual.pointSizeF() * scale);
+            QApplication::setFont(font);
+            init();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QStringList cut;
+            for (QWidget *c : w->findChildren<QWidget *>())
+                if (((qobject_cast<QLabel *>(c) || qobject_cast<QCheckBox *>(c)) && c->width() < c->sizeHint().width())
+                    || (qobject_cast<QGroupBox *>(c) && c->width() < c->minimumSizeHint().width()))
+                    cut << accessible(c)->text(QAccessible::Name);
+            QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+            const QRect area = w->screen()->availableGeometry();
+            QVERIFY(area.contains(w->frameGeometry()));
+            QCOMPARE_LE((w->frameGeometry().center() - area.center()).manhattanLength(), 2);
+            auto *scroll = part<QScrollArea>(QString());
+            const QSize hidden = (scroll->widget()->size() - scroll->viewport()->size()).expandedTo(QSize(0, 0));
+            // At the usual size this screen has room for the whole height, not the width.
+            QCOMPARE(QSize(scroll->horizontalScrollBar()->maximum(), scroll->verticalScrollBar()->maximum()),
+                     scale == 1.0 ? QSize(hidden.width(), 0) : hidden);
+        }
         QStringList seen = sketch(part<QWidget>("Frame1")->parentWidget());
         for (const char *frame : {"Frame1", "Frame2", "Frame3", "Frame4"})
             seen += sketch(part<QWidget>(frame));
@@ -429,7 +424,7 @@ private slots:
             QCOMPARE(w->windowTitle(), Caption + path);
             QCOMPARE(doc(), saved);
             QCOMPARE(disagreements(), QString()); // every control shows the document
-            QCOMPARE(fileBytes(saveClean()), fileBytes(path));
+            QCOMPARE(readFile(saveClean()), readFile(path));
         }
         QCOMPARE(messages(), QStringList());
 
@@ -439,10 +434,7 @@ private slots:
         for (const char *command : {"FileOpen", "FileSave"})
             part<QAction>(command)->trigger(); // nothing scripted: cancelled
         QCOMPARE(w->windowTitle(), Caption + saved + "*");
-        QFile f(tooLong);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(fileBytes(saved) + "GPRS:" + QByteArray(40000, 'a') + "\r\n");
-        f.close();
+        writeFile(tooLong, readFile(saved) + "GPRS:" + QByteArray(40000, 'a') + "\r\n");
         openFile(unreadable);
         openFile(tooLong);
         QCOMPARE(w->windowTitle(), Caption + tooLong + "*");
@@ -482,7 +474,7 @@ private slots:
                      QStringList({"Warning Message|           Save before exit?|Yes/No", SaveFailed})
                          .mid(modified ? 0 : 2, file == 2 ? 2 : 1));
             if (file == 1)
-                QCOMPARE(fileBytes(target), fileBytes(saveClean()));
+                QCOMPARE(readFile(target), readFile(saveClean()));
         }
     }
     // While the zone editor or the programmer is open, no command of the window runs, whether a screen reader or
@@ -558,35 +550,6 @@ private slots:
             QTRY_VERIFY(!part<QTimer>("Timer1")->isActive());
             QCOMPARE(doc().zoneTexts, expected);
             QCOMPARE(then + (w->isModified() ? "*" : ""), then + (then.isEmpty() || then == "Z64" ? "*" : ""));
-        }
-    }
-    // At the usual text size and half as large again no label, caption or title is cut, and the window lies centred
-    // within the screen's free area, showing the whole height where the screen has room, scrolling what it cannot.
-    void windowFitsTheScreen()
-    {
-        const QFont usual = QApplication::font();
-        const auto restore = qScopeGuard([&] { QApplication::setFont(usual); });
-        for (const double scale : {1.0, 1.5}) {
-            QFont font = usual;
-            font.setPointSizeF(usual.pointSizeF() * scale);
-            QApplication::setFont(font);
-            init();
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-            QStringList cut;
-            for (QWidget *c : w->findChildren<QWidget *>())
-                if (((qobject_cast<QLabel *>(c) || qobject_cast<QCheckBox *>(c)) && c->width() < c->sizeHint().width())
-                    || (qobject_cast<QGroupBox *>(c) && c->width() < c->minimumSizeHint().width()))
-                    cut << accessible(c)->text(QAccessible::Name);
-            QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
-            const QRect area = w->screen()->availableGeometry();
-            QVERIFY(area.contains(w->frameGeometry()));
-            QCOMPARE_LE((w->frameGeometry().center() - area.center()).manhattanLength(), 2);
-            auto *scroll = part<QScrollArea>(QString());
-            const QSize hidden = (scroll->widget()->size() - scroll->viewport()->size()).expandedTo(QSize(0, 0));
-            // At the usual size this screen has room for the whole height, not the width.
-            QCOMPARE(QSize(scroll->horizontalScrollBar()->maximum(), scroll->verticalScrollBar()->maximum()),
-                     scale == 1.0 ? QSize(hidden.width(), 0) : hidden);
         }
     }
 };
