@@ -41,9 +41,8 @@ static QStringList sketch(QWidget *parent)
             seen = "'" + label->text()
                 + (names && accessible(box)->text(QAccessible::Name) == label->text() ? "'"
                                                                                       : "' naming no box under it");
-        } else if (auto *button = qobject_cast<QAbstractButton *>(c)) {
+        } else if (auto *button = qobject_cast<QAbstractButton *>(c))
             seen += ' ' + button->text();
-        }
         if (qobject_cast<QGroupBox *>(c) && c->minimumWidth() == c->maximumWidth())
             seen += QStringLiteral(" =%1").arg(c->width());
         if (qobject_cast<QPushButton *>(c))
@@ -52,9 +51,8 @@ static QStringList sketch(QWidget *parent)
         if (c->property("readOnly").toBool())
             seen += " read-only";
         if (auto *box = qobject_cast<QPlainTextEdit *>(c))
-            seen += QStringLiteral(" %1 lines%2")
-                        .arg(box->viewport()->height() / box->fontMetrics().lineSpacing())
-                        .arg(box->verticalScrollBar()->isVisible() ? " and a scroll bar" : "");
+            seen += QString::asprintf(" %d lines%s", box->viewport()->height() / box->fontMetrics().lineSpacing(),
+                                      box->verticalScrollBar()->isVisible() ? " and a scroll bar" : "");
         if (qobject_cast<QLineEdit *>(c) || qobject_cast<QPlainTextEdit *>(c) || qobject_cast<QPushButton *>(c))
             seen += QStringLiteral(" @%1+%2").arg(c->x()).arg(c->width());
         rows[c->y()] << seen;
@@ -67,7 +65,11 @@ static QStringList sketch(QWidget *parent)
 
 // How a person changes a control: a screen reader's action or text edit, the mouse, the keyboard, or code.
 enum Path { Toggle, Press, Insert, Replace, Delete, SetValue, Mouse, Space, Keys, Paste, Code };
-Q_DECLARE_METATYPE(Path)
+struct Edit {
+    QString control, input, watched, result; // `watched` shows the result
+    Path path;
+};
+Q_DECLARE_METATYPE(Edit)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -79,11 +81,6 @@ class TestMainWindow : public QObject {
 
     QString newPath() { return m_folders.file(QStringLiteral("doc%1.kvt").arg(++m_files)); }
     template <class T = QLineEdit> T *part(const QString &name) { return w->findChild<T *>(name); }
-    QString text(const QString &box) // a box's text, a frame's title
-    {
-        auto *frame = part<QGroupBox>(box);
-        return frame ? frame->title() : part(box)->text();
-    }
     void click(const QString &button, int times = 1)
     {
         while (times-- > 0)
@@ -146,6 +143,8 @@ class TestMainWindow : public QObject {
             return QString::number(check->checkState());
         if (auto *plain = qobject_cast<QPlainTextEdit *>(c)) // no-break spaces kept, lines ended by LF
             return plain->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+        if (auto *frame = qobject_cast<QGroupBox *>(c))
+            return frame->title();
         return qobject_cast<QLineEdit *>(c)->text();
     }
     // Every control against the document: what each shows that the document does not hold.
@@ -158,11 +157,11 @@ class TestMainWindow : public QObject {
                 found << name + " shows \"" + shownText.left(40) + "\", the document \"" + held.left(40) + '"';
         };
         for (const TextBox &box : TextBoxes)
-            expect(box.name, text(box.name), doc().*(box.text));
+            expect(box.name, shown(box.name), doc().*(box.text));
         for (int f = 0; f < GprsFieldCount; ++f)
-            expect(gprsFieldName(GprsField(f)), text(gprsFieldName(GprsField(f))), doc().gprs[f]);
+            expect(gprsFieldName(GprsField(f)), shown(gprsFieldName(GprsField(f))), doc().gprs[f]);
         for (const ValueBox &box : ValueBoxes)
-            expect(box.name, text(box.name), box.form(doc().*(box.value)));
+            expect(box.name, shown(box.name), box.form(doc().*(box.value)));
         for (int n = 1; n <= CheckCount; ++n)
             expect(QStringLiteral("Check%1").arg(n), shown(QStringLiteral("Check%1").arg(n)),
                    doc().check(n) == Ticked ? "2" : "0");
@@ -172,7 +171,7 @@ class TestMainWindow : public QObject {
         const auto group = box->isEnabled() ? QPalette::Active : QPalette::Disabled;
         expect("GprsFormat colour", box->viewport()->grab().toImage().pixelColor(1, 1).name(),
                format.size() > 255 ? "#ff0000" : QPalette().color(group, QPalette::Base).name());
-        expect("Frame3", text("Frame3"), logMemoryCaption(logRecordCount(logRecordSize(doc().checks))));
+        expect("Frame3", shown("Frame3"), logMemoryCaption(logRecordCount(logRecordSize(doc().checks))));
         return found.join("; ");
     }
 private slots:
@@ -183,14 +182,10 @@ private slots:
     // shows the document, the modified mark says whether the document changed, and a save holds it.
     void everyPathGoesThroughTheDocument_data()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<Path>("path");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("watched"); // the control that shows the result
-        QTest::addColumn<QString>("result");
+        QTest::addColumn<Edit>("e");
         const auto row = [](const QString &tag, const char *control, Path path, const QString &input,
                             const char *watched, const QString &result) {
-            QTest::newRow(qPrintable(tag)) << QString(control) << path << input << QString(watched) << result;
+            QTest::newRow(qPrintable(tag)) << Edit{control, input, watched, result, path};
         };
         const QString apn = QStringLiteral("\"internet.example\"");
         for (const auto &[name, box] : {std::pair{"register", "Check5"}, {"LOG", "Check17"}}) {
@@ -228,11 +223,8 @@ private slots:
     }
     void everyPathGoesThroughTheDocument()
     {
-        QFETCH(QString, control);
-        QFETCH(Path, path);
-        QFETCH(QString, input);
-        QFETCH(QString, watched);
-        QFETCH(QString, result);
+        QFETCH(Edit, e);
+        const auto &[control, input, watched, result, path] = e;
         w->show();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
@@ -292,20 +284,20 @@ private slots:
             const QStringList f = row.split(u'/');
             init();
             QString warnedAt; // the warning comes on the step from 190 to 180 seconds only
-            d->onMessage = [&](const ScriptedDialogs::Shown &) { warnedAt += text(f[1]); };
+            d->onMessage = [&](const ScriptedDialogs::Shown &) { warnedAt += shown(f[1]); };
             for (const QString &button : f[0].split(u' '))
                 click(button.toInt() ? "Check" + button : button, f[2].toInt());
             QCOMPARE(warnedAt, f[0] == "Command7" ? "180 seconds" : "");
-            const auto shown = [&] {
-                return f.mid(0, 3).join(u'/') + '/' + text(f[1]).remove(Log) + (w->isModified() ? "*" : "");
+            const auto seen = [&] {
+                return f.mid(0, 3).join(u'/') + '/' + shown(f[1]).remove(Log) + (w->isModified() ? "*" : "");
             };
-            QCOMPARE(shown(), row + (f[2] != "0" ? "*" : ""));
+            QCOMPARE(seen(), row + (f[2] != "0" ? "*" : ""));
             if (f[1] == "Frame3" || QStringList{"+0" + Deg, "-0.5" + Deg, "Hour"}.contains(f[3]))
                 continue; // not at a limit
             saveClean();
             const Document before = doc();
             click(f[0]);
-            QCOMPARE(shown(), row);
+            QCOMPARE(seen(), row);
             QCOMPARE(doc(), before);
             click("Command8", f[0] == "Command7" ? 17 : 0); // up to 180 seconds: no warning
             QCOMPARE(messages(), f[0] == "Command7" ? QStringList{SmsWarning} : QStringList());
@@ -505,11 +497,9 @@ private slots:
             QCOMPARE(d->fileFilters, QStringList());
             QCOMPARE(messages(), QStringList());
             QCOMPARE(w->windowTitle(), Caption + "*");
-            QWidgetList open; // the window opened, and only it
-            for (QWidget *c : w->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-                if (c->isWindow() && c->isVisible())
-                    open << c;
-            QCOMPARE(open.size(), 1);
+            QWidgetList open = w->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+            open.removeIf([](QWidget *c) { return !c->isWindow() || !c->isVisible(); });
+            QCOMPARE(open.size(), 1); // the window opened, and only it
             QPointer<QWidget> window = open[0];
             QVERIFY(window->close());
             QTRY_VERIFY(!window); // deleted
@@ -532,7 +522,6 @@ private slots:
             const Document unedited = doc();
             auto expected = unedited.zoneTexts;
             auto *editor = openZone(64);
-            QVERIFY(editor);
             editor->findChild<QAbstractButton *>("LL05")->click();
             QCOMPARE(w->windowTitle(), Caption + "*");
             QVERIFY(editor->close());
