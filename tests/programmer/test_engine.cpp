@@ -36,7 +36,7 @@ struct Case {
     QByteArray file = {};
     Outcome::Kind kind = Outcome::Programmed;
     const char *title = "";
-    QString text = {};          // a summary ends with "Elapsed time: "
+    QString text = {};          // a summary's seconds are written "<n>"
     int done = 0, requests = 0; // lines acknowledged; how many of the expected requests went out
     bool waited = false;        // whether a time-out was waited
 };
@@ -125,7 +125,7 @@ private slots:
         const QString invalid = "Invalid or corrupted configuration file, programming aborted...";
         const QString openFailed = "Unable to open the Serial Port, Programming aborted...";
         const QString head = "Tracking base successfully programmed, %1 of %1 bytes successfully writted , "
-                             "Elapsed time: ";
+                             "Elapsed time: <n>sec";
 
         // Only the memory lines before the first GPRS line go out.
         add("lines after a GPRS line stay",
@@ -187,12 +187,10 @@ private slots:
 
         const Outcome o = outcome();
         QCOMPARE(o.kind, c.kind);
-        QCOMPARE(o.title, QLatin1String(c.title));
-        const QString text = QRegularExpression::escape(c.text) + (c.text.endsWith("time: ") ? "(\\d+)sec" : "");
-        const auto match = QRegularExpression(QRegularExpression::anchoredPattern(text)).match(o.text);
-        QVERIFY2(match.hasMatch(), qPrintable(o.text));
+        const QRegularExpression seconds("(?<=Elapsed time: )\\d+(?=sec$)");
+        QCOMPARE(o.title + '|' + QString(o.text).replace(seconds, "<n>"), c.title + ('|' + c.text));
         // Whole seconds of the wall clock, 0 unless a second began meanwhile.
-        QCOMPARE_LE(match.captured(1).toLongLong(), QDateTime::currentSecsSinceEpoch() - startSecond);
+        QCOMPARE_LE(seconds.match(o.text).captured().toLongLong(), QDateTime::currentSecsSinceEpoch() - startSecond);
         QCOMPARE(o.exclamation, o.title.endsWith(QLatin1String("Error Message")));
         QCOMPARE(o.bytesProgrammed, c.done);
         QCOMPARE(m_progress->size(), c.done);
