@@ -163,7 +163,7 @@ class TestMainWindow : public QObject {
         for (const ValueBox &box : ValueBoxes)
             expect(box.name, shown(box.name), box.form(doc().*(box.value)));
         for (int n = 1; n <= CheckCount; ++n)
-            expect(QStringLiteral("Check%1").arg(n), shown(QStringLiteral("Check%1").arg(n)),
+            expect("Check" + QString::number(n), shown("Check" + QString::number(n)),
                    doc().check(n) == Ticked ? "2" : "0");
         const QString format = composeGprsString(doc().gprs);
         expect("GprsFormat", shown("GprsFormat"), format);
@@ -188,11 +188,10 @@ private slots:
             QTest::newRow(qPrintable(tag)) << Edit{control, input, watched, result, path};
         };
         const QString apn = QStringLiteral("\"internet.example\"");
-        for (const auto &[name, box] : {std::pair{"register", "Check5"}, {"LOG", "Check17"}}) {
+        for (const auto &[name, box] : {std::pair{"register", "Check5"}, {"LOG", "Check17"}})
             for (const auto &[how, path] :
                  {std::pair{"Toggle", Toggle}, {"mouse", Mouse}, {"Space", Space}, {"code", Code}})
                 row(QStringLiteral("%1 box, %2").arg(name, how), box, path, {}, box, "2");
-        }
         row("PIN, set text", "SimPin", SetValue, "123456789", "SimPin", "12345678");
         row("PIN, typed", "SimPin", Keys, "123456789", "SimPin", "12345678");
         row("ISDN, typed 17", "IsdnRecall", Keys, "+3312345678901234", "IsdnRecall", "+331234567890123");

@@ -402,20 +402,16 @@ private slots:
         QStringList seen;
         FakeDriver::calls = &seen;
         connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [&] { seen << "opened"; });
-        connect(m_engine.get(), &ProgrammingEngine::progressed, this, [&](int done) {
-            if (done == 1)
-                seen << "progressed";
-        });
         connect(m_engine.get(), &ProgrammingEngine::finished, this, [&] { seen << "finished"; });
-        const QString write = QStringLiteral("opened, progressed, finished");
+        const QString write = QStringLiteral("opened, finished"); // all lines written between
         for (const auto &[flags, getError, setError, calls] :
              {std::tuple{0, 0, 0, "get, set low, " + write + ", get, set normal"}, // accepted
               {int(ASYNC_LOW_LATENCY), 0, 0, "get, " + write},                     // already low
               {0, int(ENOTTY), 0, "get, " + write},                                // no such setting
               {0, 0, int(EPERM), "get, set low, " + write}}) {                     // refused
             seen.clear();
-            using F = FakeDriver;
-            std::tie(F::flags, F::getError, F::setError) = std::tuple(flags, getError, setError);
+            std::tie(FakeDriver::flags, FakeDriver::getError, FakeDriver::setError) = std::tuple(flags, getError,
+                                                                                                 setError);
             serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set};
             SimUnit sim;
             QVERIFY(sim.start());
