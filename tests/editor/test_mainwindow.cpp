@@ -2,51 +2,30 @@
 #include "editor/mainwindow.h"
 #include "image/configfile.h"
 #include "image/encoder.h"
-#include "image/gprs.h"
 #include "image/parametertables.h"
-#include "programmerwindow/programmerwindow.h"
 #include "scripteddialogs.h"
+#include "simunit.h"
 #include "testdocuments.h"
 #include "testenv.h"
 #include "zones/zoneeditor.h"
 
-#include <QAccessible>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using kvt::editor::MainWindow;
 using kvt::image::Document;
 using kvt::ui::Answer;
+using kvt::ui::MessageIcon;
 
 static const QString Caption = QStringLiteral("MOLBERANE\u00AE KVT Series Configurator version 1.2 - ");
+static const QString Log = QStringLiteral("LOG memory configuration "); // then the count of records
 static const QString Deg = QStringLiteral("\u00B0C");
 static const QString SmsWarning =
     "Warning Message|Too short SMS catch alert timing can result in PERMANENT Tracking "
     "device Sleep mode!, please refer to the ZMT Protocol definition for more information...|!";
 static const QString SaveFailed = "Error Message|Unable to save the configuration file, saving aborted...|!";
 
-static QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "";
-}
-static QAccessibleInterface *accessible(QObject *o)
-{
-    return QAccessible::queryAccessibleInterface(o);
-}
+static constexpr auto accessible = &QAccessible::queryAccessibleInterface;
 
 // What a user sees in `parent`, row by row from the top: a label in quotes, marked unless it names the box under
 // it; a frame's title and fixed width; a control's name, caption, state and place (left edge + width), and for a
@@ -62,9 +41,8 @@ static QStringList sketch(QWidget *parent)
             seen = "'" + label->text()
                 + (names && accessible(box)->text(QAccessible::Name) == label->text() ? "'"
                                                                                       : "' naming no box under it");
-        } else if (auto *button = qobject_cast<QAbstractButton *>(c)) {
+        } else if (auto *button = qobject_cast<QAbstractButton *>(c))
             seen += ' ' + button->text();
-        }
         if (qobject_cast<QGroupBox *>(c) && c->minimumWidth() == c->maximumWidth())
             seen += QStringLiteral(" =%1").arg(c->width());
         if (qobject_cast<QPushButton *>(c))
@@ -73,9 +51,8 @@ static QStringList sketch(QWidget *parent)
         if (c->property("readOnly").toBool())
             seen += " read-only";
         if (auto *box = qobject_cast<QPlainTextEdit *>(c))
-            seen += QStringLiteral(" %1 lines%2")
-                        .arg(box->viewport()->height() / box->fontMetrics().lineSpacing())
-                        .arg(box->verticalScrollBar()->isVisible() ? " and a scroll bar" : "");
+            seen += QString::asprintf(" %d lines%s", box->viewport()->height() / box->fontMetrics().lineSpacing(),
+                                      box->verticalScrollBar()->isVisible() ? " and a scroll bar" : "");
         if (qobject_cast<QLineEdit *>(c) || qobject_cast<QPlainTextEdit *>(c) || qobject_cast<QPushButton *>(c))
             seen += QStringLiteral(" @%1+%2").arg(c->x()).arg(c->width());
         rows[c->y()] << seen;
@@ -88,7 +65,11 @@ static QStringList sketch(QWidget *parent)
 
 // How a person changes a control: a screen reader's action or text edit, the mouse, the keyboard, or code.
 enum Path { Toggle, Press, Insert, Replace, Delete, SetValue, Mouse, Space, Keys, Paste, Code };
-Q_DECLARE_METATYPE(Path)
+struct Edit {
+    QString control, input, watched, result; // `watched` shows the result
+    Path path;
+};
+Q_DECLARE_METATYPE(Edit)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -100,7 +81,6 @@ class TestMainWindow : public QObject {
 
     QString newPath() { return m_folders.file(QStringLiteral("doc%1.kvt").arg(++m_files)); }
     template <class T = QLineEdit> T *part(const QString &name) { return w->findChild<T *>(name); }
-    QString text(const QString &box) { return part(box)->text(); }
     void click(const QString &button, int times = 1)
     {
         while (times-- > 0)
@@ -143,7 +123,7 @@ class TestMainWindow : public QObject {
     {
         QStringList all;
         for (const auto &m : d->shown)
-            all << m.title + "|" + m.text + (m.icon == kvt::ui::MessageIcon::Exclamation ? "|!" : "")
+            all << m.title + "|" + m.text + (m.icon == MessageIcon::Exclamation ? "|!" : "")
                     + (m.yesNo ? "|Yes/No" : "");
         return all;
     }
@@ -163,6 +143,8 @@ class TestMainWindow : public QObject {
             return QString::number(check->checkState());
         if (auto *plain = qobject_cast<QPlainTextEdit *>(c)) // no-break spaces kept, lines ended by LF
             return plain->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+        if (auto *frame = qobject_cast<QGroupBox *>(c))
+            return frame->title();
         return qobject_cast<QLineEdit *>(c)->text();
     }
     // Every control against the document: what each shows that the document does not hold.
@@ -175,13 +157,13 @@ class TestMainWindow : public QObject {
                 found << name + " shows \"" + shownText.left(40) + "\", the document \"" + held.left(40) + '"';
         };
         for (const TextBox &box : TextBoxes)
-            expect(box.name, text(box.name), doc().*(box.text));
+            expect(box.name, shown(box.name), doc().*(box.text));
         for (int f = 0; f < GprsFieldCount; ++f)
-            expect(gprsFieldName(GprsField(f)), text(gprsFieldName(GprsField(f))), doc().gprs[f]);
+            expect(gprsFieldName(GprsField(f)), shown(gprsFieldName(GprsField(f))), doc().gprs[f]);
         for (const ValueBox &box : ValueBoxes)
-            expect(box.name, text(box.name), box.form(doc().*(box.value)));
+            expect(box.name, shown(box.name), box.form(doc().*(box.value)));
         for (int n = 1; n <= CheckCount; ++n)
-            expect(QStringLiteral("Check%1").arg(n), shown(QStringLiteral("Check%1").arg(n)),
+            expect("Check" + QString::number(n), shown("Check" + QString::number(n)),
                    doc().check(n) == Ticked ? "2" : "0");
         const QString format = composeGprsString(doc().gprs);
         expect("GprsFormat", shown("GprsFormat"), format);
@@ -189,8 +171,7 @@ class TestMainWindow : public QObject {
         const auto group = box->isEnabled() ? QPalette::Active : QPalette::Disabled;
         expect("GprsFormat colour", box->viewport()->grab().toImage().pixelColor(1, 1).name(),
                format.size() > 255 ? "#ff0000" : QPalette().color(group, QPalette::Base).name());
-        expect("Frame3", part<QGroupBox>("Frame3")->title(),
-               kvt::image::logMemoryCaption(logRecordCount(logRecordSize(doc().checks))));
+        expect("Frame3", shown("Frame3"), logMemoryCaption(logRecordCount(logRecordSize(doc().checks))));
         return found.join("; ");
     }
 private slots:
@@ -201,21 +182,16 @@ private slots:
     // shows the document, the modified mark says whether the document changed, and a save holds it.
     void everyPathGoesThroughTheDocument_data()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<Path>("path");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("watched"); // the control that shows the result
-        QTest::addColumn<QString>("result");
+        QTest::addColumn<Edit>("e");
         const auto row = [](const QString &tag, const char *control, Path path, const QString &input,
                             const char *watched, const QString &result) {
-            QTest::newRow(qPrintable(tag)) << QString(control) << path << input << QString(watched) << result;
+            QTest::newRow(qPrintable(tag)) << Edit{control, input, watched, result, path};
         };
         const QString apn = QStringLiteral("\"internet.example\"");
-        for (const auto &[name, box] : {std::pair{"register", "Check5"}, {"LOG", "Check17"}}) {
+        for (const auto &[name, box] : {std::pair{"register", "Check5"}, {"LOG", "Check17"}})
             for (const auto &[how, path] :
                  {std::pair{"Toggle", Toggle}, {"mouse", Mouse}, {"Space", Space}, {"code", Code}})
                 row(QStringLiteral("%1 box, %2").arg(name, how), box, path, {}, box, "2");
-        }
         row("PIN, set text", "SimPin", SetValue, "123456789", "SimPin", "12345678");
         row("PIN, typed", "SimPin", Keys, "123456789", "SimPin", "12345678");
         row("ISDN, typed 17", "IsdnRecall", Keys, "+3312345678901234", "IsdnRecall", "+331234567890123");
@@ -246,11 +222,8 @@ private slots:
     }
     void everyPathGoesThroughTheDocument()
     {
-        QFETCH(QString, control);
-        QFETCH(Path, path);
-        QFETCH(QString, input);
-        QFETCH(QString, watched);
-        QFETCH(QString, result);
+        QFETCH(Edit, e);
+        const auto &[control, input, watched, result, path] = e;
         w->show();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
@@ -267,10 +240,8 @@ private slots:
         case Mouse: QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->height() / 2, c->height() / 2)); break;
         case Space: QTest::keyClick(c, Qt::Key_Space); break;
         case Keys: // any character, as an input method types it
-            for (const QChar ch : input) {
-                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-                QCoreApplication::sendEvent(c, &press);
-            }
+            for (const QChar ch : input)
+                QTest::sendKeyEvent(QTest::Press, c, Qt::Key(0), QString(ch), {});
             break;
         case Paste:
             QGuiApplication::clipboard()->setText(input);
@@ -293,59 +264,74 @@ private slots:
         QCOMPARE(kvt::image::loadConfigurationFile(saveClean()).document, doc());
     }
     // Each step button's range and form; a further step at a limit changes nothing: no value, no text, no mark,
-    // no message. The SMS catch alert warns on the step down to 180 seconds, on no other.
+    // no message. The SMS catch alert warns on the step down to 180 seconds, on no other. The LOG boxes ticked
+    // give the count of records in the frame's caption.
     void stepButtons()
     {
-        // button/box/clicks/text shown
+        // buttons (a number: that box)/box/clicks each/text shown
         for (const QString &row :
              QStringLiteral(
                  "Command1/TempHA/360/-55\u00B0C;Command2/TempHA/0/+125\u00B0C;Command3/TempLA/0/-55\u00B0C;"
                  "Command4/TempLA/360/+125\u00B0C;Command1/TempHA/250/+0\u00B0C;Command1/TempHA/251/-0.5\u00B0C;"
                  "Command5/TrackSeqText/4/1 SMS;Command6/TrackSeqText/250/255 SMS;Command7/SmsCatchText/39/10 seconds;"
                  "Command8/SmsCatchText/215/2550 seconds;Command13/RtcIntCounter/251/255;Command14/RtcIntCounter/3/1;"
-                 "Command15/RtcIntUnit/2/Hour;Command15/RtcIntUnit/3/Month;Command16/RtcIntUnit/0/Second")
+                 "Command15/RtcIntUnit/2/Hour;Command15/RtcIntUnit/3/Month;Command16/RtcIntUnit/0/Second;"
+                 "31/Frame3/0/- (N/A);31 32/Frame3/1/- (N/A);17/Frame3/1/(5450);17 26/Frame3/1/(4088);17 19 20 21 22 "
+                 "29 30/Frame3/1/(1128);"
+                 "17 18 19 20 21 22 23 24 25 26 27 28 29 30/Frame3/1/(641)")
                  .split(u';')) {
             const QStringList f = row.split(u'/');
             init();
             QString warnedAt; // the warning comes on the step from 190 to 180 seconds only
-            d->onMessage = [&](const ScriptedDialogs::Shown &) { warnedAt += text(f[1]); };
-            click(f[0], f[2].toInt());
+            d->onMessage = [&](const ScriptedDialogs::Shown &) { warnedAt += shown(f[1]); };
+            for (const QString &button : f[0].split(u' '))
+                click(button.toInt() ? "Check" + button : button, f[2].toInt());
             QCOMPARE(warnedAt, f[0] == "Command7" ? "180 seconds" : "");
-            const auto shown = [&] { return f.mid(0, 3).join(u'/') + '/' + text(f[1]) + (w->isModified() ? "*" : ""); };
-            QCOMPARE(shown(), row + (f[2] != "0" ? "*" : ""));
-            if (QStringList{"+0" + Deg, "-0.5" + Deg, "Hour"}.contains(f[3]))
+            const auto seen = [&] {
+                return f.mid(0, 3).join(u'/') + '/' + shown(f[1]).remove(Log) + (w->isModified() ? "*" : "");
+            };
+            QCOMPARE(seen(), row + (f[2] != "0" ? "*" : ""));
+            if (f[1] == "Frame3" || QStringList{"+0" + Deg, "-0.5" + Deg, "Hour"}.contains(f[3]))
                 continue; // not at a limit
             saveClean();
             const Document before = doc();
-            const QStringList shownBefore = f[0] == "Command7" ? QStringList{SmsWarning} : QStringList();
             click(f[0]);
-            QCOMPARE(shown(), row);
+            QCOMPARE(seen(), row);
             QCOMPARE(doc(), before);
             click("Command8", f[0] == "Command7" ? 17 : 0); // up to 180 seconds: no warning
-            QCOMPARE(messages(), shownBefore);
+            QCOMPARE(messages(), f[0] == "Command7" ? QStringList{SmsWarning} : QStringList());
         }
     }
-    void logMemoryCaption()
-    {
-        // the boxes ticked: the count of records
-        for (const QString &row : QStringLiteral("-0;31 32-0;17-5450;17 26-4088;17 19 20 21 22 29 30-1128;"
-                                                 "17 18 19 20 21 22 23 24 25 26 27 28 29 30-641")
-                                      .split(u';')) {
-            init();
-            for (const QString &n : row.section(u'-', 0, 0).split(u' ', Qt::SkipEmptyParts))
-                click("Check" + n);
-            const QString count = row.section(u'-', 1);
-            QCOMPARE(part<QGroupBox>("Frame3")->title(),
-                     "LOG memory configuration " + (count == "0" ? "- (N/A)" : "(" + count + ")"));
-            QCOMPARE(w->isModified(), !row.startsWith(u'-'));
-        }
-    }
-    // What a user sees and a screen reader speaks: the frames, their controls row by row, the menus with their Alt
-    // keys and shortcuts.
+    // At half as large a text again and at the usual size no label, caption or title is cut, and the window lies
+    // centred within the screen's free area, showing the whole height where the screen has room, scrolling what it
+    // cannot. Then what a user sees and a screen reader speaks: the frames, their controls row by row, the menus
+    // with their Alt keys and shortcuts.
     void controlsAsDescribed()
     {
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QFont usual = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(usual); });
+        for (const double scale : {1.5, 1.0}) {
+            QFont font = usual;
+            font.setPointSizeF(usual.pointSizeF() * scale);
+            QApplication::setFont(font);
+            init();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QStringList cut;
+            for (QWidget *c : w->findChildren<QWidget *>())
+                if (((qobject_cast<QLabel *>(c) || qobject_cast<QCheckBox *>(c)) && c->width() < c->sizeHint().width())
+                    || (qobject_cast<QGroupBox *>(c) && c->width() < c->minimumSizeHint().width()))
+                    cut << accessible(c)->text(QAccessible::Name);
+            QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+            const QRect area = w->screen()->availableGeometry();
+            QVERIFY(area.contains(w->frameGeometry()));
+            QCOMPARE_LE((w->frameGeometry().center() - area.center()).manhattanLength(), 2);
+            auto *scroll = part<QScrollArea>(QString());
+            const QSize hidden = (scroll->widget()->size() - scroll->viewport()->size()).expandedTo(QSize(0, 0));
+            // At the usual size this screen has room for the whole height, not the width.
+            QCOMPARE(QSize(scroll->horizontalScrollBar()->maximum(), scroll->verticalScrollBar()->maximum()),
+                     scale == 1.0 ? QSize(hidden.width(), 0) : hidden);
+        }
         QStringList seen = sketch(part<QWidget>("Frame1")->parentWidget());
         for (const char *frame : {"Frame1", "Frame2", "Frame3", "Frame4"})
             seen += sketch(part<QWidget>(frame));
@@ -429,7 +415,7 @@ private slots:
             QCOMPARE(w->windowTitle(), Caption + path);
             QCOMPARE(doc(), saved);
             QCOMPARE(disagreements(), QString()); // every control shows the document
-            QCOMPARE(fileBytes(saveClean()), fileBytes(path));
+            QCOMPARE(readFile(saveClean()), readFile(path));
         }
         QCOMPARE(messages(), QStringList());
 
@@ -439,10 +425,7 @@ private slots:
         for (const char *command : {"FileOpen", "FileSave"})
             part<QAction>(command)->trigger(); // nothing scripted: cancelled
         QCOMPARE(w->windowTitle(), Caption + saved + "*");
-        QFile f(tooLong);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(fileBytes(saved) + "GPRS:" + QByteArray(40000, 'a') + "\r\n");
-        f.close();
+        writeFile(tooLong, readFile(saved) + "GPRS:" + QByteArray(40000, 'a') + "\r\n");
         openFile(unreadable);
         openFile(tooLong);
         QCOMPARE(w->windowTitle(), Caption + tooLong + "*");
@@ -482,7 +465,7 @@ private slots:
                      QStringList({"Warning Message|           Save before exit?|Yes/No", SaveFailed})
                          .mid(modified ? 0 : 2, file == 2 ? 2 : 1));
             if (file == 1)
-                QCOMPARE(fileBytes(target), fileBytes(saveClean()));
+                QCOMPARE(readFile(target), readFile(saveClean()));
         }
     }
     // While the zone editor or the programmer is open, no command of the window runs, whether a screen reader or
@@ -513,11 +496,9 @@ private slots:
             QCOMPARE(d->fileFilters, QStringList());
             QCOMPARE(messages(), QStringList());
             QCOMPARE(w->windowTitle(), Caption + "*");
-            QWidgetList open; // the window opened, and only it
-            for (QWidget *c : w->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-                if (c->isWindow() && c->isVisible())
-                    open << c;
-            QCOMPARE(open.size(), 1);
+            QWidgetList open = w->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+            open.removeIf([](QWidget *c) { return !c->isWindow() || !c->isVisible(); });
+            QCOMPARE(open.size(), 1); // the window opened, and only it
             QPointer<QWidget> window = open[0];
             QVERIFY(window->close());
             QTRY_VERIFY(!window); // deleted
@@ -540,7 +521,6 @@ private slots:
             const Document unedited = doc();
             auto expected = unedited.zoneTexts;
             auto *editor = openZone(64);
-            QVERIFY(editor);
             editor->findChild<QAbstractButton *>("LL05")->click();
             QCOMPARE(w->windowTitle(), Caption + "*");
             QVERIFY(editor->close());
@@ -558,35 +538,6 @@ private slots:
             QTRY_VERIFY(!part<QTimer>("Timer1")->isActive());
             QCOMPARE(doc().zoneTexts, expected);
             QCOMPARE(then + (w->isModified() ? "*" : ""), then + (then.isEmpty() || then == "Z64" ? "*" : ""));
-        }
-    }
-    // At the usual text size and half as large again no label, caption or title is cut, and the window lies centred
-    // within the screen's free area, showing the whole height where the screen has room, scrolling what it cannot.
-    void windowFitsTheScreen()
-    {
-        const QFont usual = QApplication::font();
-        const auto restore = qScopeGuard([&] { QApplication::setFont(usual); });
-        for (const double scale : {1.0, 1.5}) {
-            QFont font = usual;
-            font.setPointSizeF(usual.pointSizeF() * scale);
-            QApplication::setFont(font);
-            init();
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-            QStringList cut;
-            for (QWidget *c : w->findChildren<QWidget *>())
-                if (((qobject_cast<QLabel *>(c) || qobject_cast<QCheckBox *>(c)) && c->width() < c->sizeHint().width())
-                    || (qobject_cast<QGroupBox *>(c) && c->width() < c->minimumSizeHint().width()))
-                    cut << accessible(c)->text(QAccessible::Name);
-            QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
-            const QRect area = w->screen()->availableGeometry();
-            QVERIFY(area.contains(w->frameGeometry()));
-            QCOMPARE_LE((w->frameGeometry().center() - area.center()).manhattanLength(), 2);
-            auto *scroll = part<QScrollArea>(QString());
-            const QSize hidden = (scroll->widget()->size() - scroll->viewport()->size()).expandedTo(QSize(0, 0));
-            // At the usual size this screen has room for the whole height, not the width.
-            QCOMPARE(QSize(scroll->horizontalScrollBar()->maximum(), scroll->verticalScrollBar()->maximum()),
-                     scale == 1.0 ? QSize(hidden.width(), 0) : hidden);
         }
     }
 };
