@@ -4,7 +4,6 @@
 #include "image/encoder.h"
 #include "image/parametertables.h"
 #include "scripteddialogs.h"
-#include "simunit.h"
 #include "testdocuments.h"
 #include "testenv.h"
 #include "zones/zoneeditor.h"

@@ -39,20 +39,6 @@ void SimUnit::stop()
         ::close(std::exchange(fd, -1)); // -1 when never opened: nothing to close
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QString writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 QByteArray smallFile()
 {
     QByteArray text = "002100000\r\n";

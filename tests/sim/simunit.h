@@ -1,13 +1,12 @@
 #pragma once
 
 #include "sim/simulator.h"
+#include "testenv.h"
 
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <memory>
-
-QByteArray readFile(const QString &path); // "<missing>" when it cannot be read
 
 // A simulated unit for tests, run in-process on a thread of its own,
 // logging every request and saving its memory into a temporary folder.
@@ -35,8 +34,7 @@ private:
     std::atomic<bool> m_over = false;
 };
 
-QString writeFile(const QString &path, const QByteArray &bytes); // returns `path`
-QString writeSavedImage(const QString &path);                    // the file the editor saves at start-up
+QString writeSavedImage(const QString &path); // the file the editor saves at start-up
 // Ten memory lines of bank 2 (the first of value 000), then the GPRS lines.
 QByteArray smallFile();
 // The requests a unit receives for the memory lines of a configuration file.

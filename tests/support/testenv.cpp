@@ -1,6 +1,7 @@
 #include "testenv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryFile>
 
 #include <fcntl.h>
@@ -67,4 +68,18 @@ NamedPipe::~NamedPipe()
     if (fd >= 0)
         ::close(fd);
     ::unlink(m_path.constData());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }

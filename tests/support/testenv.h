@@ -7,6 +7,9 @@
 #include <functional>
 #include <thread>
 
+QByteArray readFile(const QString &path);                        // "<missing>" when it cannot be read
+QString writeFile(const QString &path, const QByteArray &bytes); // returns `path`; fatal when it fails
+
 // What `run` writes on stderr meanwhile.
 QByteArray stderrOf(const std::function<void()> &run);
 
