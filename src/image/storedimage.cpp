@@ -99,7 +99,7 @@ std::optional<QByteArray> StoredImage::withDocument(const Document &changed,
     if (bankReplaced)
         *bankReplaced = false;
     QByteArray out;
-    out.reserve(m_bytes.size() + 1024);
+    out.reserve(m_bytes.size());
 
     const auto before = parameterBytes(m_document);
     const auto after = parameterBytes(changed);
