@@ -141,6 +141,8 @@ private slots:
         QCOMPARE(huge.out, QByteArray());
         QCOMPARE(huge.exitCode, 1);
         QCOMPARE(runKvt({"set", in, "-", "Checks.3=1"}).out, changed([](Document &d) { d.check(3) = Ticked; }));
+        QCOMPARE(runKvt({"set", in, "-", "IsdnRecall=12X4"}).err,
+                 "kvt: warning: IsdnRecall: every \"X\" is dropped when the file is loaded\n");
     }
 
     void diffStatusAndJson()
