@@ -77,7 +77,8 @@ StatusLine::StatusLine() : m_terminal(::isatty(STDOUT_FILENO) == 1) {}
 
 void StatusLine::progress(int done, int total, const QString &statusText)
 {
-    if (!m_terminal || (m_clock.isValid() && m_clock.elapsed() < 100 && done < total))
+    // At most ten drawings a second, the last one always (show() draws only on a terminal).
+    if (m_clock.isValid() && m_clock.elapsed() < 100 && done < total)
         return;
     m_clock.start();
     constexpr int Width = 30;

@@ -119,6 +119,7 @@ private slots:
             {{"SimPIN=1234"}, "SimPIN: unknown key"},
             {{"TempHighAlert=hot"}, "TempHighAlert: expected a number of degrees, found the text \"hot\""},
             {{"Checks.33=1"}, "Checks.33: name one check box, Checks.1 to Checks.32"},
+            {{"TrackingCounter=256"}, "TrackingCounter: 256 is not a whole number from 0 to 255"},
             {{"Zones.1.TopLatitude=12345678N"}, "Zones.1.TopLatitude: \"12345678N\" is not 9 digits then N or S"},
             {{"SimPin=1", "Zones.7.StartTime=2400"},
              "Zones.7.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
@@ -140,6 +141,7 @@ private slots:
         const Run huge = runKvt({"set", in, "-", "Gprs.Apn=" + QString(32768, u'a')});
         QCOMPARE(huge.out, QByteArray());
         QCOMPARE(huge.exitCode, 1);
+        QCOMPARE(runKvt({"set", in, "-", "Zones.1.SpeedLimit=0"}).exitCode, 0);
         QCOMPARE(runKvt({"set", in, "-", "Checks.3=1"}).out, changed([](Document &d) { d.check(3) = Ticked; }));
         QCOMPARE(runKvt({"set", in, "-", "IsdnRecall=12X4"}).err,
                  "kvt: warning: IsdnRecall: every \"X\" is dropped when the file is loaded\n");
@@ -208,6 +210,14 @@ private slots:
         const Run zeros = runKvt({"check", "-"}, QStringLiteral("/dev/zero"));
         QCOMPARE(zeros.err, QStringLiteral("kvt: -: %1\n").arg(InvalidFileText));
         const QString out = path(QStringLiteral("out.kvt"));
+        // 16 MiB are read (and are no JSON); one byte more is refused unread.
+        QByteArray big(16 * 1024 * 1024, '\0');
+        for (const auto &[size, why] : {std::pair{big.size(), "not valid JSON at offset 1: illegal value"},
+                                        {big.size() + 1, "larger than 16 MiB, far more than any configuration"}}) {
+            big.resize(size);
+            const QString json = saved(QStringLiteral("big.json"), big);
+            QCOMPARE(runKvt({"build", json, out}).err, QStringLiteral("kvt: %1: %2\n").arg(json, why));
+        }
         const Run device = runKvt({"build", "/dev/zero", out});
         QCOMPARE(device.err, QStringLiteral("kvt: /dev/zero: not a regular file (give - to read standard input)\n"));
         NamedPipe pipe(path(QStringLiteral("pipe.json")));
