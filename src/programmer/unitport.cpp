@@ -54,13 +54,10 @@ std::unique_ptr<UnitPort> UnitPort::open(const QString &port, const SerialSettin
             target, messages::systemReason(refusal->error, refusal->holder, accessGroup(device)));
         return nullptr;
     }
+    // QSerialPort's defaults are the unit's line: 9600 baud, 8 data bits,
+    // no parity, one stop bit, no flow control.
     QSerialPort *serial = unit->m_serial;
     serial->setPortName(device);
-    serial->setBaudRate(QSerialPort::Baud9600);
-    serial->setDataBits(QSerialPort::Data8);
-    serial->setParity(QSerialPort::NoParity);
-    serial->setStopBits(QSerialPort::OneStop);
-    serial->setFlowControl(QSerialPort::NoFlowControl);
     if (!serial->open(QIODevice::ReadWrite)) {
         *failure = messages::openFailureDetail(target, serial->errorString());
         return nullptr;

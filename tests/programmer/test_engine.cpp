@@ -245,9 +245,17 @@ private slots:
         QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
         termios raw{};
         QCOMPARE(tcgetattr(slave, &raw), 0);
-        cfmakeraw(&raw);
+        cfmakeraw(&raw); // and another line than the unit's, which the port then sets
+        raw.c_cflag = (raw.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+        cfsetspeed(&raw, B19200);
         QCOMPARE(tcsetattr(slave, TCSANOW, &raw), 0);
         QVERIFY(!LowLatency(slave).isRequested()); // a pseudo-terminal's driver has no such setting
+        connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [slave] {
+            termios line{};
+            QCOMPARE(tcgetattr(slave, &line), 0);
+            QCOMPARE(cfgetospeed(&line), speed_t(B9600));
+            QCOMPARE(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
+        });
         const auto unread = [slave] {
             int bytes = -1;
             return ::ioctl(slave, FIONREAD, &bytes) == 0 ? bytes : -1;
