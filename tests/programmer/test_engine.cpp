@@ -245,8 +245,10 @@ private slots:
         QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
         termios raw{};
         QCOMPARE(tcgetattr(slave, &raw), 0);
-        cfmakeraw(&raw); // and another line than the unit's, which the port then sets
-        raw.c_cflag = (raw.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+        // Another line than the unit's, which the port then sets; a pseudo-terminal keeps the speed, the
+        // stop bits and the flow control (and always has 8 bits without parity).
+        cfmakeraw(&raw);
+        raw.c_cflag |= CSTOPB | CRTSCTS;
         cfsetspeed(&raw, B19200);
         QCOMPARE(tcsetattr(slave, TCSANOW, &raw), 0);
         QVERIFY(!LowLatency(slave).isRequested()); // a pseudo-terminal's driver has no such setting
