@@ -209,8 +209,6 @@ void DocumentForm::buildRegisterFrames(QGroupBox *registers, QGroupBox *log)
         connect(box, &QCheckBox::stateChanged, this, [this, n](int state) { takeCheck(n, state); });
         (n < FirstLogCheck ? registerColumn : logColumn)->addWidget(box);
     }
-    registerColumn->addStretch();
-    logColumn->addStretch();
 }
 
 QWidget *DocumentForm::buildGprsFrame()
