@@ -70,12 +70,11 @@ const QList<QList<int>> GprsRows = {
      int(GprsField::Tmr2)},
 };
 
-// A label above its box, the label being the box's buddy and its accessible name.
+// A label above its box; as the box's buddy it also names the box for a screen reader.
 QLabel *labelFor(QWidget *box, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setBuddy(box);
-    box->setAccessibleName(text);
     return label;
 }
 

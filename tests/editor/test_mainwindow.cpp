@@ -495,10 +495,13 @@ private slots:
             QCOMPARE(d->fileFilters, QStringList());
             QCOMPARE(messages(), QStringList());
             QCOMPARE(w->windowTitle(), Caption + "*");
-            QWidgetList open = w->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-            open.removeIf([](QWidget *c) { return !c->isWindow() || !c->isVisible(); });
-            QCOMPARE(open.size(), 1); // the window opened, and only it
-            QPointer<QWidget> window = open[0];
+            const auto opened = [this] {
+                QWidgetList open = w->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+                open.removeIf([](QWidget *c) { return !c->isWindow() || !c->isVisible(); });
+                return open;
+            };
+            QCOMPARE(opened().size(), 1); // the window opened, and only it
+            QPointer<QWidget> window = opened().value(0);
             QVERIFY(window->close());
             QTRY_VERIFY(!window); // deleted
             QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(w.get()));
@@ -506,6 +509,9 @@ private slots:
                 w->displayGeofencingForm(zone);
             QCOMPARE(offeredCommands(), commands);
             QCOMPARE(doc(), before);
+            part<QAction>(opener)->trigger();
+            delete opened().value(0); // deleted without closing: the window is in use again
+            QCOMPARE(offeredCommands(), commands);
             part<QAction>(opener)->trigger(); // still open when the main window goes
             QCOMPARE(w->isEnabled(), false);
         }
