@@ -64,6 +64,7 @@ private slots:
         ProgrammerWindow *w = openWindow();
         QCOMPARE(w->objectName(), QStringLiteral("Progr"));
         QCOMPARE(w->windowTitle(), QStringLiteral(u"MOLBERANE\u00AE KVT Series Programmer version 2.5"));
+        QCOMPARE(w->width(), 560); // room for the caption and a usual path
         QCOMPARE(accessible(child<QGroupBox>(w, "Frame1"))->text(QAccessible::Name), "Loaded configuration file");
         QCOMPARE(accessible(child<QLabel>(w, "Label1"))->text(QAccessible::Name), NoFile);
         QCOMPARE(accessible(bar(w))->text(QAccessible::Name), QStringLiteral("Progress"));
