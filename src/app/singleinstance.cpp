@@ -16,8 +16,6 @@ SingleInstance::SingleInstance(const QString &lockPath) : m_path(lockPath), m_lo
 
 bool SingleInstance::tryLock()
 {
-    if (m_lock.isLocked())
-        return true;
     bool locked = m_lock.tryLock(0);
     if (!locked && m_lock.error() == QLockFile::LockFailedError && m_lock.removeStaleLockFile())
         locked = m_lock.tryLock(0);

@@ -13,6 +13,7 @@ public:
     explicit SingleInstance(const QString &lockPath = defaultLockPath());
 
     // True when no other instance holds the lock; this one holds it from now on.
+    // Called once: a second call finds the lock taken.
     // False too when the lock file cannot be made at all (a runtime folder
     // that cannot be written); heldByAnother() tells the two apart.
     bool tryLock();
