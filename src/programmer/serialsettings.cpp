@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <iterator>
+
 namespace kvt::programmer {
 
 namespace {
@@ -64,7 +66,7 @@ SerialSettings readSerialSettings(const QString &path, SerialSettings current)
             current.port = port.at(0) - '0';
     }
     bool *switches[] = {&current.dtr, &current.rts, &current.eof};
-    for (int i = 0; i < 3 && i + 1 < lines.size(); ++i)
+    for (int i = 0; i < int(std::size(switches)) && i + 1 < lines.size(); ++i)
         *switches[i] = lines.at(i + 1) == "1";
     return current;
 }

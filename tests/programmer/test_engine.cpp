@@ -324,6 +324,13 @@ private slots:
     // Another program's lock, whatever its form, keeps the unit from us:
     // nothing is sent and the lock stays. A lock of an ended process is
     // taken over: ours while the port is open, gone after.
+    // Four bytes of digits are a pid in text, not one in binary.
+    void shortTextLocks()
+    {
+        QCOMPARE(readLockFile("123\n").pid, 123);
+        QCOMPARE(readLockFile(" 42\n").pid, 42);
+    }
+
     void portIsNeverShared_data()
     {
         QTest::addColumn<QByteArray>("lock"); // PID: a live process's id (ours)
