@@ -16,9 +16,9 @@ SingleInstance::SingleInstance(const QString &lockPath) : m_path(lockPath), m_lo
 
 bool SingleInstance::tryLock()
 {
-    bool locked = m_lock.tryLock(0);
+    bool locked = m_lock.tryLock();
     if (!locked && m_lock.error() == QLockFile::LockFailedError && m_lock.removeStaleLockFile())
-        locked = m_lock.tryLock(0);
+        locked = m_lock.tryLock();
     m_error = m_lock.error();
     return locked;
 }

@@ -86,6 +86,7 @@ private slots:
                 splash = w->objectName() == "Form2" ? w : splash.data();
             QVERIFY(splash && splash->isVisible());
             window->close();
+            QVERIFY(splash && !splash->isVisible()); // at once, not when its bar is full
             QTRY_VERIFY(!splash);
         }
     }
