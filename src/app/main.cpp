@@ -1,6 +1,5 @@
 #include "app/singleinstance.h"
 #include "app/startup.h"
-#include "kvtversion.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -9,8 +8,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv); // named kvt-configurator, as the program is
-    QApplication::setDesktopFileName(QStringLiteral("kvt-configurator"));
-    QApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
+    kvt::app::describeApplication();
 
     // --help and --version answer before any window or the instance lock.
     QCommandLineParser options;

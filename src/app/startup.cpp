@@ -3,6 +3,7 @@
 #include "app/singleinstance.h"
 #include "app/splash.h"
 #include "editor/mainwindow.h"
+#include "kvtversion.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -37,6 +38,12 @@ std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs,
     window->show();
     splash->show();
     return window;
+}
+
+void describeApplication()
+{
+    QApplication::setDesktopFileName(QStringLiteral("kvt-configurator"));
+    QApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
 }
 
 int runConfigurator(ui::Dialogs &dialogs, SingleInstance &instance)

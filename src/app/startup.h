@@ -26,6 +26,10 @@ inline constexpr const char *AlreadyRunningText = "Application already running!.
 std::unique_ptr<editor::MainWindow> startConfigurator(ui::Dialogs &dialogs,
                                                       SingleInstance &instance);
 
+// The program's name for the desktop (its .desktop entry, so the window gets
+// its icon) and its version.
+void describeApplication();
+
 // The configurator's run after its command line: the start, then the
 // event loop until the last window closes. The exit status is 0 too when
 // another configurator runs (the user has been told).

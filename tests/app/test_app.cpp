@@ -3,6 +3,7 @@
 #include "app/splash.h"
 #include "app/startup.h"
 #include "editor/mainwindow.h"
+#include "kvtversion.h"
 #include "scripteddialogs.h"
 #include "testenv.h"
 
@@ -69,6 +70,9 @@ private slots:
     // splash and the main window show. Closing the main window early takes the splash with it.
     void startShowsSplashThenMainWindow()
     {
+        describeApplication();
+        QCOMPARE(QApplication::desktopFileName(), "kvt-configurator");
+        QCOMPARE(QApplication::applicationVersion(), QString::fromLatin1(KVT_VERSION));
         QFile(m_folders.file("plain")).open(QIODevice::WriteOnly);
         const QString unmade = m_folders.file("plain/kvt-configurator.lock");
         for (const QString &lock : {m_folders.file("first.lock"), unmade}) {
