@@ -105,11 +105,13 @@ private slots:
         QVERIFY(sim.start({"--firmware", "0005", "--date", "1108", "--wrong-echo-at", "3", "--identifier",
                            QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"}));
         QVERIFY(QFile::link(sim.device(), m_folders->configFolder() + "/com2"));
-        Run run = runKvt({"write", "--port", "com2", m_file}); // wins over the settings' COM1
+        const QString log = m_folders->file("failed.csv");
+        Run run = runKvt({"write", "--port", "com2", "--log", log, m_file}); // wins over the settings' COM1
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(run.err, QStringLiteral("Invalid response received from tracking unit, programming aborted...\n"));
         QCOMPARE(sim.requests().size(), 3);
+        QCOMPARE(QString::fromUtf8(readFile(log)).split("\r\n").value(1).section(',', 6, 7), "invalid response,2");
 
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
@@ -230,8 +232,17 @@ private slots:
             QCOMPARE(lines.at(1).section(',', 2, 7), QString(row).arg(m_file, fileHash()));
         }
 
+        // Waiting for a unit on a port that is not there says so once, not every second.
+        QProcess absent;
+        absent.start(QStringLiteral(KVT_BIN), {"write", "--repeat", "--port", m_folders->file("ttyUSB9"), m_file});
+        QByteArray said;
+        QTRY_VERIFY((said += absent.readAllStandardError()).contains(NoDevice.toUtf8()));
+
         QTRY_COMPARE_WITH_TIMEOUT(readFile(log).count('\n'), 3, 15000);
         ::kill(pid_t(repeat.processId()), SIGINT);
+        ::kill(pid_t(absent.processId()), SIGINT);
+        QVERIFY(absent.waitForFinished(5000));
+        QCOMPARE((said + absent.readAllStandardError()).count(NoDevice.toUtf8()), 1);
         QVERIFY(repeat.waitForFinished(5000));
         QCOMPARE(repeat.exitCode(), 130);
         const QStringList lines = QString::fromUtf8(repeat.readAllStandardOutput()).split('\n');
