@@ -25,20 +25,12 @@ LowLatency::LowLatency(int fd) : m_fd(fd)
     m_changed = serialDriver().set(m_fd, &info) == 0;
 }
 
-LowLatency::~LowLatency()
-{
-    restore();
-}
-
 // The setting as it now stands, with the one flag put back: whatever else
 // changed meanwhile stays.
-void LowLatency::restore()
+LowLatency::~LowLatency()
 {
-    if (!m_changed)
-        return;
-    m_changed = false;
     serial_struct info{};
-    if (serialDriver().get(m_fd, &info) != 0)
+    if (!m_changed || serialDriver().get(m_fd, &info) != 0)
         return;
     info.flags &= ~ASYNC_LOW_LATENCY;
     serialDriver().set(m_fd, &info);

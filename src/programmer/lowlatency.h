@@ -23,13 +23,11 @@ SerialDriver systemSerialDriver();
 class LowLatency {
 public:
     explicit LowLatency(int fd);
-    ~LowLatency();
+    ~LowLatency(); // the device must still be open
     LowLatency(const LowLatency &) = delete;
     LowLatency &operator=(const LowLatency &) = delete;
 
     bool isRequested() const { return m_changed; }
-    // Puts the previous setting back (once); the device must still be open.
-    void restore();
 
 private:
     int m_fd;
