@@ -145,6 +145,11 @@ private slots:
         QCOMPARE(runKvt({"set", in, "-", "Checks.3=1"}).out, changed([](Document &d) { d.check(3) = Ticked; }));
         QCOMPARE(runKvt({"set", in, "-", "IsdnRecall=12X4"}).err,
                  "kvt: warning: IsdnRecall: every \"X\" is dropped when the file is loaded\n");
+        const int room = 255 - composeGprsString(defaultGprsTexts()).size(); // the IP that makes 255 characters
+        QCOMPARE(runKvt({"set", in, "-", "Gprs.Ip=" + QString(room, u'1')}).err, QString());
+        QCOMPARE(runKvt({"set", in, "-", "Gprs.Ip=" + QString(room + 1, u'1')}).err,
+                 "kvt: warning: the GPRS string has 256 characters; the unit takes at most 255 and only the first 256 "
+                 "are stored\n");
     }
 
     void diffStatusAndJson()
