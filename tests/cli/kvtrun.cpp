@@ -22,18 +22,6 @@ Run runKvt(const QStringList &args, const QString &stdinFile, const QString &std
     return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 QByteArray imageBytes(const kvt::image::Document &doc)
 {
     return kvt::image::toWindows1252(kvt::image::encodeParameters(doc)).value() + "\r\n";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testenv.h" // readFile(), writeFile()
+
 #include "image/document.h"
 #include "image/encoder.h"
 
@@ -20,8 +22,6 @@ struct Run {
 Run runKvt(const QStringList &args, const QString &stdinFile = {}, const QString &stdoutFile = {},
            const std::function<void()> &inChild = {});
 
-QByteArray fileBytes(const QString &path);
-bool writeBytes(const QString &path, const QByteArray &bytes);
 // The file the configurator saves for a document.
 QByteArray imageBytes(const kvt::image::Document &doc);
 // Lines of a file (splitLines) joined back into it.

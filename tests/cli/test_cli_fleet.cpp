@@ -58,10 +58,7 @@ class TestCliFleet : public QObject {
 
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QString saved(const QString &name, const QByteArray &bytes)
-    {
-        return writeBytes(path(name), bytes) ? path(name) : QString();
-    }
+    QString saved(const QString &name, const QByteArray &bytes) { return writeFile(path(name), bytes); }
 
 private slots:
     void setAndBuildBaseKeepEveryOtherByte()
@@ -82,16 +79,16 @@ private slots:
         const QStringList settings{"SimPin=1234", "Zones.7.CellId=1A2B"};
         const Run set = runKvt(QStringList{"set", tmpl, out} + settings);
         QVERIFY2(set.exitCode == 0 && set.err.isEmpty(), qPrintable(set.err));
-        QVERIFY2(fileBytes(out) == joined(expected), qPrintable(QStringLiteral("seed %1").arg(seed)));
+        QVERIFY2(readFile(out) == joined(expected), qPrintable(QStringLiteral("seed %1").arg(seed)));
 
         // build --base: the keys left out keep the template's values and bytes.
-        QVERIFY(writeBytes(json,
-                           R"({"SimPin": "1234", "Zones": [)" + QByteArray("{},").repeated(6) + R"({"CellId": "1A2B"})"
-                               + QByteArray(",{}").repeated(57) + "]}"));
+        writeFile(json,
+                  R"({"SimPin": "1234", "Zones": [)" + QByteArray("{},").repeated(6) + R"({"CellId": "1A2B"})"
+                      + QByteArray(",{}").repeated(57) + "]}");
         QCOMPARE(runKvt({"build", "--base", tmpl, json, out}).exitCode, 0);
-        QCOMPARE(fileBytes(out), joined(expected));
+        QCOMPARE(readFile(out), joined(expected));
         // The template's own JSON form, zones from random lines included, builds back into it.
-        QVERIFY(writeBytes(json, runKvt({"show", "--json", tmpl}).out));
+        writeFile(json, runKvt({"show", "--json", tmpl}).out);
         QCOMPARE(runKvt({"build", "--base", tmpl, json, "-"}).out, joined(original));
 
         // A GPRS box named: bank 065 takes the composed string, and says the hand-edited one is gone.
@@ -107,7 +104,7 @@ private slots:
 
         // OUT may be IN.
         QCOMPARE(runKvt(QStringList{"set", tmpl, tmpl} + settings).exitCode, 0);
-        QCOMPARE(fileBytes(tmpl), joined(expected));
+        QCOMPARE(readFile(tmpl), joined(expected));
     }
 
     void setRefusesAndWritesNothing()
@@ -135,7 +132,7 @@ private slots:
             const Run run = runKvt(QStringList{"set", in, out} + settings);
             QCOMPARE(run.err, QStringLiteral("kvt: %1\n").arg(QString::fromUtf8(message)));
             QCOMPARE(run.exitCode, 1);
-            QCOMPARE(fileBytes(out), QByteArray("kept\r\n"));
+            QCOMPARE(readFile(out), QByteArray("kept\r\n"));
         }
         // Standard output gets no file that a file would refuse: a GPRS line longer than a box holds.
         const Run huge = runKvt({"set", in, "-", "Gprs.Apn=" + QString(32768, u'a')});

@@ -68,7 +68,7 @@ class TestCliImage : public QObject {
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString saved(const QString &name, const QByteArray &bytes)
     {
-        writeBytes(path(name), bytes);
+        writeFile(path(name), bytes);
         return path(name);
     }
 
@@ -89,8 +89,8 @@ private slots:
             QCOMPARE(run.exitCode, status);
             const QString file = QStringLiteral(KVT_GOLDEN_DIR "/") + QLatin1String(name);
             if (qEnvironmentVariableIsSet("KVT_GOLDEN_UPDATE"))
-                writeBytes(file, run.out);
-            QCOMPARE(QString::fromUtf8(run.out).split(u'\n'), QString::fromUtf8(fileBytes(file)).split(u'\n'));
+                writeFile(file, run.out);
+            QCOMPARE(QString::fromUtf8(run.out).split(u'\n'), QString::fromUtf8(readFile(file)).split(u'\n'));
         }
     }
 
@@ -103,22 +103,22 @@ private slots:
             const QString original = saved(QStringLiteral("random.kvt"),
                                            imageBytes(kvt::testing::randomDocument(rng, true)));
             QFile::remove(rebuilt);
-            writeBytes(json, runKvt({"show", "--json", original}).out);
+            writeFile(json, runKvt({"show", "--json", original}).out);
             // Half of the documents travel through standard input.
             const Run build = i % 2 ? runKvt({"build", json, rebuilt}) : runKvt({"build", "-", rebuilt}, json);
             QVERIFY2(build.exitCode == 0, qPrintable(build.err));
-            QVERIFY2(fileBytes(rebuilt) == fileBytes(original),
+            QVERIFY2(readFile(rebuilt) == readFile(original),
                      qPrintable(QStringLiteral("seed %1, document %2").arg(seed).arg(i)));
         }
         // Keys left out take the start-up values; GprsFormat is recomposed.
-        writeBytes(json,
-                   R"({"TrackingCounter": 7, "GprsFormat": "ignored", "Zones": [{"CellId": "AB12"})"
-                       + QByteArray(",{}").repeated(63) + "]}");
+        writeFile(json,
+                  R"({"TrackingCounter": 7, "GprsFormat": "ignored", "Zones": [{"CellId": "AB12"})"
+                      + QByteArray(",{}").repeated(63) + "]}");
         QCOMPARE(runKvt({"build", json, rebuilt}).exitCode, 0);
         Document expected = startupDocument();
         std::tie(expected.trackingCounter,
                  expected.zoneTexts[0]) = std::tuple(7, ZoneRecord{.cellId = "AB12"}.toZoneText(1));
-        QCOMPARE(fileBytes(rebuilt), imageBytes(expected));
+        QCOMPARE(readFile(rebuilt), imageBytes(expected));
     }
 
     void buildRefuses()
@@ -140,12 +140,12 @@ private slots:
             {R"({"SimPin": )", "not valid JSON at offset 11: unterminated object"}};
         const QString in = path(QStringLiteral("bad.json")), out = saved(QStringLiteral("kept.kvt"), "kept\r\n");
         for (const auto &[json, message] : refused) {
-            writeBytes(in, json);
+            writeFile(in, json);
             const Run run = runKvt({"build", in, out});
             QCOMPARE(run.err, QStringLiteral("kvt: %1: %2\n").arg(in, message));
             QCOMPARE(run.exitCode, 1);
             QCOMPARE(run.out, QByteArray());
-            QCOMPARE(fileBytes(out), QByteArray("kept\r\n"));
+            QCOMPARE(readFile(out), QByteArray("kept\r\n"));
         }
     }
 

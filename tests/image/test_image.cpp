@@ -6,6 +6,7 @@
 #include "image/parametertables.h"
 #include "image/storedimage.h"
 #include "testdocuments.h"
+#include "testenv.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,17 +45,6 @@ QByteArray withLine(int index, const QByteArray &text)
     QList<QByteArray> lines = startupLines();
     lines[index] = text;
     return joinLines(lines);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -304,7 +294,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString kept = dir.filePath(QStringLiteral("kept.kvt"));
-        QVERIFY(writeFile(kept, "old contents"));
+        writeFile(kept, "old contents");
         const QString noCode = QStringLiteral(
             "The configuration holds characters that have no code in the Windows-1252 character set.");
         const QString refused = QStringLiteral("The configuration holds a line that is neither a memory line nor a "
