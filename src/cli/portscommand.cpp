@@ -172,15 +172,12 @@ QString text(const QList<Port> &ports)
 
 int runPorts(const QStringList &args)
 {
-    QStringList arguments = args;
-    if (arguments.value(0) != QLatin1String("ports"))
-        arguments.prepend(QStringLiteral("ports"));
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption jsonOption(QStringLiteral("json"));
     parser.addOptions({helpOption, jsonOption});
-    if (!parser.parse(arguments))
+    if (!parser.parse(args))
         return usageError(QStringLiteral("ports"), parser.errorText());
     if (parser.isSet(helpOption))
         return printResult(PortsHelp) ? ExitSuccess : ExitFailure;

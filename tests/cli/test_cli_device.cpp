@@ -111,7 +111,11 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(run.err, QStringLiteral("Invalid response received from tracking unit, programming aborted...\n"));
         QCOMPARE(sim.requests().size(), 3);
-        QCOMPARE(QString::fromUtf8(readFile(log)).split("\r\n").value(1).section(',', 6, 7), "invalid response,2");
+        const QString refused = writeFile(m_folders->file("refused.kvt"), "001001256\r\n");
+        QCOMPARE(runKvt({"write", "--port", "com2", "--log", log, refused}).exitCode, 1);
+        const QStringList rows = QString::fromUtf8(readFile(log)).split("\r\n");
+        QCOMPARE(rows.value(1).section(',', 6, 7), "invalid response,2");
+        QCOMPARE(rows.value(2).section(',', 6, 7), "invalid file,0");
 
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);

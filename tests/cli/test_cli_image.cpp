@@ -136,6 +136,7 @@ private slots:
             {"{\"Zones\": [{}, {\"StartTime\": \"2400\"}" + QByteArray(",{}").repeated(62) + "]}",
              "Zones.2.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
             {"{\"Zones\": [{}]}", "Zones: expected 64 zones, found 1"},
+            {R"({"Checks": [1, 0]})", "Checks: expected 32 numbers 0 or 1, found 2"},
             {"[]", "expected one JSON object"},
             {R"({"SimPin": )", "not valid JSON at offset 11: unterminated object"}};
         const QString in = path(QStringLiteral("bad.json")), out = saved(QStringLiteral("kept.kvt"), "kept\r\n");
