@@ -70,7 +70,6 @@ std::unique_ptr<UnitPort> UnitPort::open(const QString &port, const SerialSettin
     serial->setRequestToSend(settings.rts);
     // The unit's earlier replies to another program are no reply to us.
     serial->clear(QSerialPort::Input);
-    serial->clearError();
     return unit;
 }
 

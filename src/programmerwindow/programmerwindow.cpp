@@ -347,8 +347,8 @@ SerialSettings ProgrammerWindow::menuSettings() const
 
 void ProgrammerWindow::applySettings(const SerialSettings &settings)
 {
-    if (settings.port >= 1 && settings.port <= int(m_ports.size()))
-        m_ports[settings.port - 1]->setChecked(true);
+    // readSerialSettings() keeps the port within COM1..COM4.
+    m_ports.at(settings.port - 1)->setChecked(true);
     m_dtrEnable->setChecked(settings.dtr);
     m_rtsEnable->setChecked(settings.rts);
     m_eofEnable->setChecked(settings.eof);

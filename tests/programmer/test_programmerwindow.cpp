@@ -27,6 +27,7 @@ struct Case {
     QString status = {};    // Label2 while the message is up
     int done = 0;           // the bar then
     int requests = 0;
+    bool emptyFile = false; // imported instead of the start-up document
 };
 
 } // namespace
@@ -156,6 +157,10 @@ private slots:
              "Tracking base successfully programmed, 4389 of 4389 bytes "
              "successfully writted , Elapsed time: <n>sec",
              lines.arg(4389), 4389, 4389});
+        add("empty file", // no bar that turns into a busy indicator
+            {"", "Programming Message",
+             "Tracking base successfully programmed, 0 of 0 bytes successfully writted , Elapsed time: <n>sec",
+             "Serial port COM 1 successfully opened...", 0, 0, true});
         add("unit falls silent", {"--silent-after 5", "Progrmming Error Message", noReply, lines.arg(5), 5, 6});
         add("identity on COM3",
             {"read --identifier KVT12345 --serial SN0000042 --firmware 1023 --date 1108", "Device ID",
@@ -172,7 +177,8 @@ private slots:
         QVERIFY(m_sim->start(options << "--link" << m_folders->configFolder() + (reading ? "/com3" : "/com1")));
         ProgrammerWindow *w = openWindow();
         item(w, reading ? "Com3" : "Com1")->trigger();
-        import(savedFile(QStringLiteral("startup.kvt")));
+        import(c.emptyFile ? writeFile(m_folders->file(QStringLiteral("empty.kvt")), "")
+                           : savedFile(QStringLiteral("startup.kvt")));
         const QString busy = reading ? QStringLiteral("Programming Read") : QString();
 
         QSet<int> barValues; // the window keeps running its timers meanwhile
@@ -196,7 +202,7 @@ private slots:
         QCOMPARE(m_status, c.status);
         QCOMPARE(m_value, c.done);
         if (!reading)
-            QCOMPARE(m_maximum, 4389);
+            QCOMPARE(m_maximum, c.emptyFile ? 1 : 4389);
 
         QCOMPARE(menuState(w), Imported);
         QCOMPARE(text(w, "Label2"), QString());
