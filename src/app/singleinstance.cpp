@@ -6,16 +6,12 @@
 
 namespace kvt::app {
 
-SingleInstance::SingleInstance(const QString &lockPath) : m_path(lockPath), m_lock(lockPath)
-{
-    // The lock is held for the whole run, so age says nothing; a lock is
-    // stale only when its process is gone, which QLockFile checks by pid
-    // and by the file lock the holder keeps on it.
-    m_lock.setStaleLockTime(0);
-}
+SingleInstance::SingleInstance(const QString &lockPath) : m_path(lockPath), m_lock(lockPath) {}
 
 bool SingleInstance::tryLock()
 {
+    // A running holder keeps a file lock on the file, so whatever its age
+    // or the pid it names, a lock file nobody holds that way is left over.
     bool locked = m_lock.tryLock();
     if (!locked && m_lock.error() == QLockFile::LockFailedError && m_lock.removeStaleLockFile())
         locked = m_lock.tryLock();
@@ -30,8 +26,7 @@ QString SingleInstance::failureReason() const
     if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return probe.errorString();
     probe.remove();
-    return m_error == QLockFile::PermissionError ? QStringLiteral("permission denied")
-                                                 : QStringLiteral("unknown error");
+    return QStringLiteral("the lock could not be taken"); // and the obstacle has gone since
 }
 
 bool SingleInstance::isLocked() const
