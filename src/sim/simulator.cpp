@@ -139,8 +139,11 @@ void Simulator::close()
 bool Simulator::idle() const
 {
     const std::lock_guard lock(m_lineMutex);
-    int unread; // set when the ioctl succeeds, which it does not on a closed line
-    return ::ioctl(m_master, FIONREAD, &unread) == 0 && unread == 0
+    // Bytes a client has written reach the master's count only when the
+    // kernel's worker has passed them on, which can take a while on a busy
+    // machine; a poll of the master passes them on at once.
+    pollfd line{m_master, POLLIN, 0};
+    return m_master != Closed && ::poll(&line, 1, 0) == 0
         && !m_serving; // looked at after the line, see run()
 }
 
