@@ -26,7 +26,8 @@ QString SingleInstance::failureReason() const
     if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return probe.errorString();
     probe.remove();
-    return QStringLiteral("the lock could not be taken"); // and the obstacle has gone since
+    // The file could be made, so writing it failed (QLockFile then removes it).
+    return QStringLiteral("could not write it (disk full?)");
 }
 
 bool SingleInstance::isLocked() const

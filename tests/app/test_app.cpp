@@ -10,6 +10,10 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using namespace kvt::app;
 
 class TestApp : public QObject {
@@ -116,6 +120,21 @@ private slots:
         taken.write(QByteArray::number(qApp->applicationPid()) + '\n' + qApp->applicationFilePath().toUtf8() + "\n\n");
         taken.close();
         QVERIFY(SingleInstance(taken.fileName()).tryLock());
+
+        // A lock that cannot be written (a full disk; here a file size limit) is no other instance, and
+        // asking why leaves no file behind.
+        SingleInstance full(m_folders.file("full.lock"));
+        std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+        rlimit files{};
+        ::getrlimit(RLIMIT_FSIZE, &files);
+        const rlimit none{0, files.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+        const bool locked = full.tryLock();
+        ::setrlimit(RLIMIT_FSIZE, &files);
+        QVERIFY(!locked);
+        QVERIFY(!full.heldByAnother());
+        QCOMPARE(full.failureReason(), "could not write it (disk full?)");
+        QVERIFY(!QFile::exists(full.lockPath()));
 
         const QString runtimeLock = m_folders.file("runtime/kvt-configurator.lock");
         QProcess one, two;
