@@ -134,16 +134,9 @@ QStringList lockDirectories()
     const QString own = qEnvironmentVariable("KVT_LOCK_DIR");
     if (!own.isEmpty())
         return {own};
-    QStringList dirs;
-    QStringList seen;
-    for (const QString &dir : {QStringLiteral("/var/lock"), QStringLiteral("/run/lock")}) {
-        const QString canonical = QFileInfo(dir).canonicalFilePath();
-        if (!canonical.isEmpty() && !seen.contains(canonical)) {
-            seen << canonical;
-            dirs << dir;
-        }
-    }
-    return dirs;
+    // Usually one is a link to the other: a folder looked at twice gives the
+    // same answer twice, and a missing one holds no lock and takes none.
+    return {QStringLiteral("/var/lock"), QStringLiteral("/run/lock")};
 }
 
 QString lockFileName(const QString &device)

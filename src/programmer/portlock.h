@@ -41,7 +41,7 @@ struct LockFileOwner {
 LockFileOwner readLockFile(const QByteArray &bytes);
 
 // Where lock files are looked for and made: $KVT_LOCK_DIR when set, else
-// /var/lock and /run/lock (once when one is a link to the other).
+// /var/lock and /run/lock.
 QStringList lockDirectories();
 // "LCK.." and the device's path below /dev, "/" written "_" (the name Qt
 // gives its own lock files): LCK..ttyUSB0, LCK..pts_3.

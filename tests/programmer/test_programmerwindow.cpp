@@ -131,7 +131,7 @@ private slots:
         item(w, "RtsEnable")->trigger();
         comeBack(w);
         QCOMPARE(checked(w), QStringLiteral("Com2 EofEnable"));
-        writeFile(path, "7\r\n1 \r\nTrue\r\n1\r\n"); // port 7 keeps the port; only "1" checks
+        writeFile(path, "7\r\n1 \r\nTrue\r\n1\r\n1\r\n"); // port 7 keeps the port; only "1" checks; no 5th
         comeBack(w);
         QCOMPARE(checked(w), QStringLiteral("Com2 EofEnable"));
         writeFile(path, "3\r\n1\r\n"); // two lines leave the others
