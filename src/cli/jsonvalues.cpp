@@ -21,8 +21,6 @@ bool allDigits(QStringView text)
 
 void requireEncodable(const QString &key, QStringView text)
 {
-    if (image::isEncodable(text))
-        return;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (image::charCode(text[i]) >= 0)
             continue;
@@ -33,7 +31,6 @@ void requireEncodable(const QString &key, QStringView text)
                               "and cannot be stored")
                    .arg(visible(text.mid(i, pair ? 2 : 1).toString())));
     }
-    refuse(key, QStringLiteral("the text cannot be stored in the Windows-1252 character set"));
 }
 
 // A text value quoted for a message.
