@@ -25,7 +25,10 @@ const char *const WriteLog::Header =
 bool WriteLog::open(const QString &path, QString *error)
 {
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // A device or a pipe (/dev/stdout) has no end to append at.
+    const QFileInfo info(path);
+    const bool stream = info.exists() && !info.isFile();
+    if (!m_file.open(stream ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Append)) {
         *error = m_file.errorString();
         return false;
     }

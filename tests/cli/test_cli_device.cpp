@@ -146,6 +146,9 @@ private slots:
                                 << "DEVICE: " + Busy
                 + "locked by minicom (process PID, user pi): "
                   "LOCK";
+        QTest::newRow("not a terminal") << "/dev/null"
+                                        << ""
+                                        << "/dev/null: Inappropriate ioctl for device - not a serial port";
         QTest::newRow("permission denied") << "DEVICE"
                                            << "mode 000"
                                            << "DEVICE: Permission denied - add your user to the `dialout` group "
@@ -218,12 +221,15 @@ private slots:
         const Run one = runKvt({"write", "--identify", "--log", oneLog, "--port", single.device(), m_file});
         QCOMPARE(one.exitCode, 0);
         QCOMPARE(QString::fromUtf8(one.out).section('\n', 0, 0), Identity.arg("000000001"));
-        // A log that cannot be written stops the run before the unit hears anything.
+        // A log that cannot be made or written stops the run before the unit hears anything.
         const qsizetype heard = single.requests().size();
-        const Run noLog = runKvt({"write", "--log", m_folders->file("none/x.csv"), "--port", single.device(), m_file});
-        QCOMPARE(noLog.exitCode, 1);
-        QVERIFY2(noLog.err.startsWith("kvt: cannot write the log "), qPrintable(noLog.err));
-        QCOMPARE(single.requests().size(), heard);
+        for (const QString &noLog : {m_folders->file("none/x.csv"), QStringLiteral("/dev/full")}) {
+            const Run run = runKvt({"write", "--log", noLog, "--port", single.device(), m_file});
+            QCOMPARE(run.exitCode, 1);
+            QCOMPARE(run.err.section(": ", 0, 1), "kvt: cannot write the log " + noLog);
+            QCOMPARE(run.err.count('\n'), 1);
+            QCOMPARE(single.requests().size(), heard);
+        }
         QVERIFY(unanswered.waitForFinished(5000));
         QCOMPARE(unanswered.exitCode(), 1);
         QCOMPARE(unanswered.readAllStandardError(), "No response received from tracking unit, Reading aborted...\n");

@@ -92,6 +92,10 @@ private slots:
                 writeFile(file, run.out);
             QCOMPARE(QString::fromUtf8(run.out).split(u'\n'), QString::fromUtf8(readFile(file)).split(u'\n'));
         }
+        // The other way round, A from standard input: as many differences.
+        const Run back = runKvt({"diff", "-", startup}, golden);
+        QCOMPARE(back.exitCode, 1);
+        QCOMPARE(back.out.count('\n'), readFile(KVT_GOLDEN_DIR "/diff.txt").count('\n'));
     }
 
     void showThenBuildGivesTheFileBack()
