@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <iterator>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,11 +38,8 @@ StopSignals::~StopSignals()
         const Previous &previous = m_previous[--m_installed];
         sigaction(previous.number, &previous.action, nullptr);
     }
-    for (int &fd : s_pipe) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
+    for (int &fd : s_pipe)
+        ::close(std::exchange(fd, -1)); // -1 without a pipe: nothing to close
 }
 
 int StopSignals::take()

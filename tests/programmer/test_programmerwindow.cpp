@@ -67,6 +67,7 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral(u"MOLBERANE\u00AE KVT Series Programmer version 2.5"));
         QCOMPARE(w->width(), 560); // room for the caption and a usual path
         QCOMPARE(accessible(child<QGroupBox>(w, "Frame1"))->text(QAccessible::Name), "Loaded configuration file");
+        QCOMPARE_LT(child<QGroupBox>(w, "Frame1")->geometry().bottom(), child<QGroupBox>(w, "Frame3")->y());
         QCOMPARE(accessible(child<QLabel>(w, "Label1"))->text(QAccessible::Name), NoFile);
         QCOMPARE(accessible(bar(w))->text(QAccessible::Name), QStringLiteral("Progress"));
         QCOMPARE(menuState(w), JustOpened);
@@ -134,7 +135,7 @@ private slots:
         writeFile(path, "7\r\n1 \r\nTrue\r\n1\r\n1\r\n"); // port 7 keeps the port; only "1" checks; no 5th
         comeBack(w);
         QCOMPARE(checked(w), QStringLiteral("Com2 EofEnable"));
-        writeFile(path, "3\r\n1\r\n"); // two lines leave the others
+        writeFile(path, "3\r\n1\r"); // two lines (a lone CR ends one) leave the others
         comeBack(w);
         QCOMPARE(checked(w), QStringLiteral("Com3 DtrEnable EofEnable"));
 
