@@ -90,18 +90,13 @@ struct Parsed {
     QString port;
     QStringList positional;
     QString log;
-    bool identify = false;
-    bool repeat = false;
+    bool identify;
+    bool repeat;
 };
 
-Parsed parse(const QString &command, QStringList args, bool write)
+Parsed parse(const QString &command, const QStringList &args, bool write)
 {
-    // The caller may pass the command's own name first.
-    if (!args.isEmpty() && args.first() == command)
-        args.removeFirst();
-    args.prepend(command);
-
-    Parsed result;
+    Parsed result{};
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});

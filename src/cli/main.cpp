@@ -88,7 +88,6 @@ int run(const QStringList &arguments)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kvt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
     return kvt::cli::run(QCoreApplication::arguments());
 }

@@ -282,21 +282,21 @@ private slots:
         }
     }
 
-    // The simulator linked as COM2 shows with its link; so does every
-    // serial port the system lists.
+    // The simulator linked as COM2 shows with its link, and so does an unplugged
+    // adapter linked as COM4; so does every serial port the system lists, and nothing else.
     void portsListsLinkedDevices()
     {
         SimUnit sim;
         QVERIFY(sim.start({"--link", m_folders->configFolder() + "/com2"}));
         const QString folder = m_folders->configFolder();
-        QVERIFY(QFile::link(folder + "/gone", folder + "/com3")); // an adapter unplugged
+        QVERIFY(QFile::link(folder + "/gone", folder + "/com4")); // an adapter unplugged
         Run run = runKvt({"ports"});
         QCOMPARE(run.exitCode, 0);
         const QString out = QString::fromUtf8(run.out);
         QVERIFY2(out.contains(sim.device() + "  (not a port the system lists)\n  COM2:          " + folder + "/com2 -> "
                               + sim.device() + '\n'),
                  run.out.constData());
-        QVERIFY2(out.contains(folder + "/gone  (missing: is it plugged in?)\n  COM3:          " + folder + "/com3 -> "
+        QVERIFY2(out.contains(folder + "/gone  (missing: is it plugged in?)\n  COM4:          " + folder + "/com4 -> "
                               + folder + "/gone\n"),
                  run.out.constData());
         run = runKvt({"ports", "--json"});
@@ -314,6 +314,7 @@ private slots:
         QCOMPARE(simulator["listed"].toBool(), false);
         for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
             QVERIFY2(devices.contains(info.systemLocation()), qPrintable(info.systemLocation()));
+        QCOMPARE(devices.size(), QSerialPortInfo::availablePorts().size() + 2); // no COM port without a device
     }
 
     // Ctrl+C or SIGTERM cancels cleanly and exits as a shell expects.

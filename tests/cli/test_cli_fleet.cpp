@@ -117,6 +117,7 @@ private slots:
             {{"TempHighAlert=hot"}, "TempHighAlert: expected a number of degrees, found the text \"hot\""},
             {{"Checks.33=1"}, "Checks.33: name one check box, Checks.1 to Checks.32"},
             {{"TrackingCounter=256"}, "TrackingCounter: 256 is not a whole number from 0 to 255"},
+            {{"Zones.64.AlertOptions=256"}, "Zones.64.AlertOptions: 256 is not a whole number from 0 to 255"},
             {{"Zones.1.TopLatitude=12345678N"}, "Zones.1.TopLatitude: \"12345678N\" is not 9 digits then N or S"},
             {{"SimPin=1", "Zones.7.StartTime=2400"},
              "Zones.7.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
