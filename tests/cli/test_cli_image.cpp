@@ -130,6 +130,8 @@ private slots:
         const QList<std::pair<QByteArray, QString>> refused{
             {R"({"SimPin": "1😀"})",
              u"SimPin: \"😀\" has no code in the Windows-1252 character set and cannot be stored"_qs},
+            {R"({"SimPin": "1\ud83d"})", // half of a pair, last
+             u"SimPin: \"?\" has no code in the Windows-1252 character set and cannot be stored"_qs},
             {R"({"SimPin": "123456789"})", "SimPin: at most 8 characters"},
             {R"({"TrackingCounter": "five"})", "TrackingCounter: expected a number, found the text \"five\""},
             {R"({"TempLowAlert": 0.01})",
