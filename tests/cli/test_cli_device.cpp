@@ -111,11 +111,15 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(run.err, QStringLiteral("Invalid response received from tracking unit, programming aborted...\n"));
         QCOMPARE(sim.requests().size(), 3);
-        const QString refused = writeFile(m_folders->file("refused.kvt"), "001001256\r\n");
+        const QString refused = writeFile(m_folders->file("refused, \"bad\".kvt"), "001001256\r\n");
         QCOMPARE(runKvt({"write", "--port", "com2", "--log", log, refused}).exitCode, 1);
+        QCOMPARE(runKvt({"write", "--port", "/dev/null", "--log", log, m_file}).exitCode, 1);
         const QStringList rows = QString::fromUtf8(readFile(log)).split("\r\n");
         QCOMPARE(rows.value(1).section(',', 6, 7), "invalid response,2");
-        QCOMPARE(rows.value(2).section(',', 6, 7), "invalid file,0");
+        QCOMPARE(rows.value(2).section(',', 4, 7), // quoted: the path holds a comma
+                 '"' + QString(refused).replace("\"", "\"\"") + "\","
+                     + QCryptographicHash::hash(readFile(refused), QCryptographicHash::Sha256).toHex() + ",invalid file");
+        QCOMPARE(rows.value(3).section(',', 6, 7), "port not opened,0");
 
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
@@ -210,10 +214,13 @@ private slots:
     // names the unit that was. (Side by side: each waits out time-outs.)
     void unitsWithARecord()
     {
-        SimUnit line, silent, single;
+        SimUnit line, silent, single, stays;
         QVERIFY(line.start({"--units", "2", "--pause", "700"}));
         QVERIFY(silent.start({"--silent-after", "0"}));
         QVERIFY(single.start());
+        QVERIFY(stays.start()); // a unit left on the line is written once
+        QProcess leftOn;
+        leftOn.start(QStringLiteral(KVT_BIN), {"write", "--repeat", "--port", stays.device(), m_file});
         const QString log = m_folders->file("units.csv");
         const QString oneLog = m_folders->file("one.csv"), noneLog = m_folders->file("none.csv");
         QProcess repeat, unanswered;
@@ -257,6 +264,14 @@ private slots:
         QCOMPARE((said + absent.readAllStandardError()).count(NoDevice.toUtf8()), 1);
         QVERIFY(repeat.waitForFinished(5000));
         QCOMPARE(repeat.exitCode(), 130);
+        const auto readsSinceWritten = [&] {
+            const QStringList requests = stays.requests();
+            return requests.mid(requests.indexOf(QRegularExpression("^W.*"))).filter(QRegularExpression("^R")).size();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(readsSinceWritten() >= 3 * 25, 10000); // three identity reads
+        ::kill(pid_t(leftOn.processId()), SIGINT);
+        QVERIFY(leftOn.waitForFinished(5000));
+        QCOMPARE(stays.requests().filter(QRegularExpression("^W")).size(), 10);
         const QStringList lines = QString::fromUtf8(repeat.readAllStandardOutput()).split('\n');
         const QStringList rows = QString::fromUtf8(readFile(log)).split("\r\n");
         QCOMPARE(lines.size(), 3);

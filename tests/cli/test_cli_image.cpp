@@ -134,6 +134,7 @@ private slots:
              u"SimPin: \"?\" has no code in the Windows-1252 character set and cannot be stored"_qs},
             {R"({"SimPin": "123456789"})", "SimPin: at most 8 characters"},
             {R"({"TrackingCounter": "five"})", "TrackingCounter: expected a number, found the text \"five\""},
+            {R"({"SimPin": 1234})", "SimPin: expected a text, found the number 1234"},
             {R"({"TempLowAlert": 0.01})",
              "TempLowAlert: 0.01 cannot be stored: a threshold is a multiple of 0.0625 from -3968 to 127.9375 (the "
              "configurator steps from -55 to 125 by 0.5)"},
