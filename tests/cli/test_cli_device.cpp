@@ -118,7 +118,8 @@ private slots:
         QCOMPARE(rows.value(1).section(',', 6, 7), "invalid response,2");
         QCOMPARE(rows.value(2).section(',', 4, 7), // quoted: the path holds a comma
                  '"' + QString(refused).replace("\"", "\"\"") + "\","
-                     + QCryptographicHash::hash(readFile(refused), QCryptographicHash::Sha256).toHex() + ",invalid file");
+                     + QCryptographicHash::hash(readFile(refused), QCryptographicHash::Sha256).toHex()
+                     + ",invalid file");
         QCOMPARE(rows.value(3).section(',', 6, 7), "port not opened,0");
 
         run = runKvt({"read-id", "--port=" + sim.device()});

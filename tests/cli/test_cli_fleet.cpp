@@ -100,7 +100,9 @@ private slots:
         withApn[Bank065 + GprsBankLineCount] = "GPRS:\"m2m.example\"";
         const Run apn = runKvt({"set", tmpl, "-", "Gprs.Apn=\"m2m.example\""});
         QCOMPARE(apn.out, joined(withApn));
-        QVERIFY2(apn.err.contains("warning: bank 065 held another GPRS string"), qPrintable(apn.err));
+        QVERIFY2(apn.err.contains("warning: bank 065 held another GPRS string than the GPRS boxes composed; it now "
+                                  "holds the string the boxes compose\n"),
+                 qPrintable(apn.err));
 
         // OUT may be IN.
         QCOMPARE(runKvt(QStringList{"set", tmpl, tmpl} + settings).exitCode, 0);
