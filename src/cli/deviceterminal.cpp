@@ -82,7 +82,7 @@ void StatusLine::progress(int done, int total, const QString &statusText)
         return;
     m_clock.start();
     constexpr int Width = 30;
-    const int filled = total > 0 ? int(qint64(done) * Width / total) : 0;
+    const int filled = int(qint64(done) * Width / total); // progress comes with a reply: total > 0
     show(QLatin1Char('[') + QString(filled, QLatin1Char('#'))
          + QString(Width - filled, QLatin1Char('.')) + QStringLiteral("]  ") + statusText);
 }

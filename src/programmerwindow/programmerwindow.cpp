@@ -209,7 +209,7 @@ bool ProgrammerWindow::event(QEvent *event)
 {
     // The settings file may have been changed by another window or run
     // since this one was last active; a running transfer keeps its port.
-    if (event->type() == QEvent::WindowActivate && m_operation == Operation::Idle && !m_closing)
+    if (event->type() == QEvent::WindowActivate && m_operation == Operation::Idle && !m_closed)
         readSettingsFile();
     return QMainWindow::event(event);
 }
@@ -240,7 +240,6 @@ void ProgrammerWindow::unload()
 {
     if (m_closed)
         return;
-    m_closing = true;
     if (m_engine->isBusy())
         m_engine->cancel();
     writeSerialSettings(settingsFilePath(), menuSettings());
@@ -293,7 +292,7 @@ void ProgrammerWindow::showOperationEnd(const Outcome &outcome)
 {
     // The engine keeps the port open until this returns, and the status
     // line still shows the last count while the message is up.
-    if (!m_closing && outcome.kind != Outcome::Cancelled && !outcome.text.isEmpty()) {
+    if (outcome.kind != Outcome::Cancelled && !outcome.text.isEmpty()) {
         m_dialogs.message(this, outcome.title, outcome.text,
                           outcome.exclamation ? ui::MessageIcon::Exclamation
                                               : ui::MessageIcon::None,

@@ -64,7 +64,6 @@ private:
     ProgrammingEngine *m_engine;
     Operation m_operation = Operation::Idle;
     QString m_importPath;
-    bool m_closing = false;
     bool m_closed = false;
     // MolbSerial.cfg as it stood when last applied to the menus.
     QByteArray m_settingsFileSeen;

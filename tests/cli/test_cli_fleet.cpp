@@ -126,6 +126,9 @@ private slots:
             {{"Gprs.Apn=Ω"}, "Gprs.Apn: \"Ω\" has no code in the Windows-1252 character set and cannot be stored"},
             {{"GprsFormat=x"}, "GprsFormat: the unit's GPRS string is composed from the Gprs boxes; set those"},
             {{"SimPin=1", "SimPin=2"}, "SimPin: given twice"},
+            {{"Checks.3=1", "Checks.03=0"}, "Checks.3: given twice"},
+            {{"Gprs.Apn=a", "Gprs.Apn=b"}, "Gprs.Apn: given twice"},
+            {{"Zones.9.CellId=1A2B", "Zones.9.CellId=1A2C"}, "Zones.9.CellId: given twice"},
             {{"Zones.65.CellId=1A2B"},
              "Zones.65.CellId: name a zone from 1 to 64 and one of its fields: CellIdFlags, CellId, GpsFlags, "
              "SpeedLimit, StartTime, StopTime, TopLatitude, BottomLatitude, LeftLongitude, RightLongitude, "
