@@ -191,8 +191,7 @@ void Operation::failLater()
 void Operation::finish(Outcome outcome)
 {
     m_replyTimer.stop();
-    if (m_port)
-        disconnect(m_port->serial(), nullptr, this, nullptr);
+    // The port's signals may still come; they find nothing running.
     m_state = State::Finishing;
     QTimer::singleShot(0, this, [this, outcome = counted(outcome)] { deliver(outcome); });
 }

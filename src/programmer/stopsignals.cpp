@@ -11,10 +11,8 @@ namespace kvt::programmer {
 
 StopSignals::StopSignals(std::initializer_list<int> signalNumbers)
 {
-    if (::pipe(s_pipe) != 0) {
-        s_pipe[0] = s_pipe[1] = -1;
-        return;
-    }
+    if (::pipe(s_pipe) != 0)
+        return; // s_pipe is left as it was: -1, -1
     for (int fd : s_pipe) {
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);

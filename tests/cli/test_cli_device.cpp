@@ -111,16 +111,17 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(run.err, QStringLiteral("Invalid response received from tracking unit, programming aborted...\n"));
         QCOMPARE(sim.requests().size(), 3);
-        const QString refused = writeFile(m_folders->file("refused, \"bad\".kvt"), "001001256\r\n");
+        const QString refused = writeFile(m_folders->file("refused \"bad\".kvt"), "001001256\r\n");
         QCOMPARE(runKvt({"write", "--port", "com2", "--log", log, refused}).exitCode, 1);
-        QCOMPARE(runKvt({"write", "--port", "/dev/null", "--log", log, m_file}).exitCode, 1);
+        QCOMPARE(runKvt({"write", "--port", "/dev/null,x", "--log", log, m_file}).exitCode, 1);
         const QStringList rows = QString::fromUtf8(readFile(log)).split("\r\n");
         QCOMPARE(rows.value(1).section(',', 6, 7), "invalid response,2");
-        QCOMPARE(rows.value(2).section(',', 4, 7), // quoted: the path holds a comma
+        QCOMPARE(rows.value(2).section(',', 4, 6), // quoted: the path holds quotes
                  '"' + QString(refused).replace("\"", "\"\"") + "\","
                      + QCryptographicHash::hash(readFile(refused), QCryptographicHash::Sha256).toHex()
                      + ",invalid file");
-        QCOMPARE(rows.value(3).section(',', 6, 7), "port not opened,0");
+        QCOMPARE(rows.value(3).section(',', 1, 2), "\"/dev/null,x\""); // quoted: a comma
+        QCOMPARE(rows.value(3).section(',', 7, 8), "port not opened,0");
 
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
@@ -328,6 +329,7 @@ private slots:
             simulator["com"].toArray().first().toObject(),
             (QJsonObject{{"name", "COM2"}, {"link", m_folders->configFolder() + "/com2"}, {"target", sim.device()}}));
         QCOMPARE(simulator["listed"].toBool(), false);
+        QCOMPARE(simulator["present"].toBool(), true);
         for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
             QVERIFY2(devices.contains(info.systemLocation()), qPrintable(info.systemLocation()));
         QCOMPARE(devices.size(), QSerialPortInfo::availablePorts().size() + 2); // no COM port without a device
