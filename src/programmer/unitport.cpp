@@ -85,8 +85,7 @@ void UnitPort::close()
         ::ioctl(serial->handle(), TIOCNXCL);
         serial->close();
     }
-    m_lock.release();
-    serial->deleteLater();
+    serial->deleteLater(); // the lock goes with this object, after the device closed
 }
 
 bool isPortFailure(QSerialPort::SerialPortError error)

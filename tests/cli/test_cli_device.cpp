@@ -307,6 +307,8 @@ private slots:
         QVERIFY(sim.start({"--link", m_folders->configFolder() + "/com2"}));
         const QString folder = m_folders->configFolder();
         QVERIFY(QFile::link(folder + "/gone", folder + "/com4")); // an adapter unplugged
+        QVERIFY(QFile::link(sim.device(), folder + "/alias"));
+        QVERIFY(QFile::link(folder + "/alias", folder + "/com3")); // the same device by another name
         Run run = runKvt({"ports"});
         QCOMPARE(run.exitCode, 0);
         const QString out = QString::fromUtf8(run.out);
@@ -328,6 +330,7 @@ private slots:
         QCOMPARE(
             simulator["com"].toArray().first().toObject(),
             (QJsonObject{{"name", "COM2"}, {"link", m_folders->configFolder() + "/com2"}, {"target", sim.device()}}));
+        QCOMPARE(simulator["com"].toArray().last().toObject()["name"], "COM3");
         QCOMPARE(simulator["listed"].toBool(), false);
         QCOMPARE(simulator["present"].toBool(), true);
         for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
