@@ -17,6 +17,7 @@
 #include <csignal>
 
 #include <grp.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,6 +96,26 @@ private slots:
         QCOMPARE(sim.requests(), writeRequests(smallFile()));
         sim.stop();
         QCOMPARE(sim.savedMemory(), smallFile().left(smallFile().indexOf("GPRS:")));
+
+        // The bar is on the terminal while the unit is written, not only at the end.
+        SimUnit slow;
+        QVERIFY(slow.start({"--delay", "100"}));
+        int master = -1, slave = -1;
+        QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        QProcess kvt;
+        kvt.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
+        kvt.start(QStringLiteral(KVT_BIN), {"write", "--port", slow.device(), m_file});
+        QVERIFY(kvt.waitForStarted(5000));
+        ::close(slave);
+        pollfd drawn{master, POLLIN, 0};
+        QCOMPARE(::poll(&drawn, 1, 5000), 1);
+        char first[8] = {};
+        QCOMPARE(::read(master, first, 5), 5);
+        QCOMPARE(first, "\r\x1b[K[");
+        QCOMPARE_LT(slow.requests().size(), 10); // ten replies of 100 ms: most of a second to go
+        kvt.kill();
+        QVERIFY(kvt.waitForFinished(5000));
+        ::close(master);
     }
 
     // An identity holding CR, LF, an escape sequence and a NUL prints as

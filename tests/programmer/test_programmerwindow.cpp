@@ -122,6 +122,10 @@ private slots:
         writeFile(path, "3\r\n0\r\n1\r\n1\r\n");
         (new ProgrammerWindow(*m_dialogs))->close();
         QCOMPARE(readFile(path), QByteArray("3\r\n0\r\n1\r\n1\r\n"));
+        auto *orphan = new ProgrammerWindow(*m_dialogs); // deleted unclosed: its owner went away
+        writeFile(path, "2\r\n");
+        delete orphan;
+        QCOMPARE(readFile(path), QByteArray("3\r\n0\r\n1\r\n1\r\n"));
 
         ProgrammerWindow *w = openWindow();
         // The checked port stays checked when chosen again; another moves the
