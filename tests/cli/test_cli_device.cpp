@@ -366,7 +366,8 @@ private slots:
             SimUnit sim;
             QVERIFY(sim.start({"--delay", "100"}));
             QProcess kvt;
-            kvt.start(QStringLiteral(KVT_BIN), {"write", "--port", sim.device(), m_file});
+            const QString log = m_folders->file(QStringLiteral("stopped%1.csv").arg(signal));
+            kvt.start(QStringLiteral(KVT_BIN), {"write", "--log", log, "--port", sim.device(), m_file});
             QTRY_VERIFY_WITH_TIMEOUT(sim.requests().size() >= 2, 5000);
             const qsizetype sent = sim.requests().size();
             ::kill(pid_t(kvt.processId()), signal);
@@ -375,6 +376,7 @@ private slots:
             QCOMPARE(kvt.readAllStandardError(), QByteArray("Interrupted, programming aborted...\n"));
             QTRY_VERIFY(sim.drained()); // at most the request already on its way came after
             QVERIFY2(sim.requests().size() <= sent + 1, qPrintable(QString::number(sim.requests().size() - sent)));
+            QCOMPARE(QString::fromUtf8(readFile(log)).split("\r\n").value(1).section(',', 6, 6), "interrupted");
         }
     }
 };
