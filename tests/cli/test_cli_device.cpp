@@ -162,9 +162,9 @@ private slots:
         QTest::newRow("no such device") << "FOLDER/ttyUSB7"
                                         << ""
                                         << "FOLDER/ttyUSB7: " + NoDevice;
-        QTest::newRow("link to nothing") << "COM2"
+        QTest::newRow("link to nothing") << "COM1"
                                          << "link"
-                                         << "COM2 -> FOLDER/gone: " + NoDevice;
+                                         << "COM1 -> FOLDER/gone: " + NoDevice;
         QTest::newRow("COM4 without link") << "COM4"
                                            << ""
                                            << "COM4 is /dev/ttyS3 (there is no link FOLDER/com4)";
@@ -195,7 +195,7 @@ private slots:
         const QString lock = m_folders->file("locks/LCK..") + sim.device().mid(5).replace('/', '_');
         const QByteArray lockBytes = "1 minicom pi\n"; // the lowest pid, alive in any system
         if (setup == "link")
-            QVERIFY(QFile::link(m_folders->configFolder() + "/gone", m_folders->configFolder() + "/com2"));
+            QVERIFY(QFile::link(m_folders->configFolder() + "/gone", m_folders->configFolder() + "/com1"));
         if (setup == "lock")
             writeFile(lock, lockBytes);
         const bool asNobody = setup == "mode 000" && ::geteuid() == 0;
