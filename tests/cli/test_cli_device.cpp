@@ -42,10 +42,13 @@ QByteArray outputOnTerminal(const QStringList &args)
         return {};
     runKvt(args, {}, {}, [slave] { ::dup2(slave, STDOUT_FILENO); });
     ::close(slave);
-    QByteArray out(4096, 0);
-    const ssize_t n = ::read(master, out.data(), out.size());
+    // Everything, up to the end of the line (EIO): one read may return before the last bytes crossed.
+    QByteArray out;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(master, chunk, sizeof chunk)) > 0;)
+        out.append(chunk, n);
     ::close(master);
-    return out.left(std::max<ssize_t>(n, 0));
+    return out;
 }
 
 const QString Busy = QStringLiteral("Device or resource busy - ");
