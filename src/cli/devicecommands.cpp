@@ -90,13 +90,13 @@ struct Parsed {
     QString port;
     QStringList positional;
     QString log;
-    bool identify;
-    bool repeat;
+    bool identify = false;
+    bool repeat = false;
 };
 
 Parsed parse(const QString &command, const QStringList &args, bool write)
 {
-    Parsed result{};
+    Parsed result;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
