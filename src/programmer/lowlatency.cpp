@@ -7,7 +7,8 @@ namespace kvt::programmer {
 SerialDriver systemSerialDriver()
 {
     return {[](int fd, serial_struct *info) { return ::ioctl(fd, TIOCGSERIAL, info); },
-            [](int fd, const serial_struct *info) { return ::ioctl(fd, TIOCSSERIAL, info); }};
+            [](int fd, const serial_struct *info) { return ::ioctl(fd, TIOCSSERIAL, info); },
+            [](int fd, int line, bool on) { return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line); }};
 }
 
 SerialDriver &serialDriver()

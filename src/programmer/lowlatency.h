@@ -4,11 +4,13 @@
 
 namespace kvt::programmer {
 
-// The driver's serial settings of an open device (TIOCGSERIAL and
-// TIOCSSERIAL); tests put a double in place of the system's.
+// The driver's serial settings (TIOCGSERIAL and TIOCSSERIAL) and modem
+// lines (TIOCMBIS and TIOCMBIC, `line` a TIOCM_ bit) of an open device;
+// tests put a double in place of the system's.
 struct SerialDriver {
     int (*get)(int fd, serial_struct *info);
     int (*set)(int fd, const serial_struct *info);
+    int (*setLine)(int fd, int line, bool on);
 };
 SerialDriver &serialDriver();
 SerialDriver systemSerialDriver();

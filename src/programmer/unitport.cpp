@@ -66,8 +66,8 @@ std::unique_ptr<UnitPort> UnitPort::open(const QString &port, const SerialSettin
     unit->m_latency.emplace(serial->handle());
     // A device without modem lines refuses these, which is harmless. The
     // end-of-file switch has no counterpart here and changes nothing.
-    serial->setDataTerminalReady(settings.dtr);
-    serial->setRequestToSend(settings.rts);
+    serialDriver().setLine(serial->handle(), TIOCM_DTR, settings.dtr);
+    serialDriver().setLine(serial->handle(), TIOCM_RTS, settings.rts);
     // The unit's earlier replies to another program are no reply to us.
     serial->clear(QSerialPort::Input);
     return unit;

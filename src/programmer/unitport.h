@@ -39,8 +39,7 @@ private:
     std::optional<LowLatency> m_latency;
 };
 
-// Errors that mean the line is gone or broken. Setting DTR or RTS on a
-// device without modem lines (a pseudo-terminal) is no such failure.
+// Errors that mean the line is gone or broken.
 bool isPortFailure(QSerialPort::SerialPortError error);
 
 } // namespace kvt::programmer
