@@ -62,6 +62,14 @@ struct FakeDriver {
                            ::fcntl(fd, F_GETFD) == -1 ? " on a closed device" : "");
         return setError ? (errno = setError, -1) : (flags = info->flags, 0);
     }
+    static int setLine(int, int line, bool on)
+    {
+        *calls << QStringLiteral("%1 %2").arg(line == TIOCM_DTR       ? "DTR"
+                                                  : line == TIOCM_RTS ? "RTS"
+                                                                      : "?",
+                                              on ? "on" : "off");
+        return 0;
+    }
 };
 } // namespace
 
@@ -414,26 +422,29 @@ private slots:
 
     // A write asks the adapter for low latency once the port is open and
     // gives the old setting back when it closes; a driver without it, or
-    // one that refuses, is left alone.
-    void lowLatencyWhileTheUnitIsWritten()
+    // one that refuses, is left alone. DTR and RTS follow the settings.
+    void driverWhileTheUnitIsWritten()
     {
         QStringList seen;
         FakeDriver::calls = &seen;
         connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [&] { seen << "opened"; });
         connect(m_engine.get(), &ProgrammingEngine::finished, this, [&] { seen << "finished"; });
         const QString write = QStringLiteral("opened, finished"); // all lines written between
-        for (const auto &[flags, getError, setError, calls] :
-             {std::tuple{0, 0, 0, "get, set low, " + write + ", get, set normal"}, // accepted
-              {int(ASYNC_LOW_LATENCY), 0, 0, "get, " + write},                     // already low
-              {0, int(ENOTTY), 0, "get, " + write},                                // no such setting
-              {0, 0, int(EPERM), "get, set low, " + write}}) {                     // refused
+        S dtrOff, rtsOff;
+        dtrOff.dtr = false;
+        rtsOff.rts = false;
+        for (const auto &[flags, getError, setError, settings, calls] :
+             {std::tuple{0, 0, 0, S{}, "get, set low, DTR on, RTS on, " + write + ", get, set normal"},
+              {int(ASYNC_LOW_LATENCY), 0, 0, dtrOff, "get, DTR off, RTS on, " + write}, // already low
+              {0, int(ENOTTY), 0, rtsOff, "get, DTR on, RTS off, " + write},            // no such setting
+              {0, 0, int(EPERM), S{}, "get, set low, DTR on, RTS on, " + write}}) {     // refused
             seen.clear();
             std::tie(FakeDriver::flags, FakeDriver::getError, FakeDriver::setError) = std::tuple(flags, getError,
                                                                                                  setError);
-            serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set};
+            serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set, &FakeDriver::setLine};
             SimUnit sim;
             QVERIFY(sim.start());
-            m_engine->startWrite(unitFile(smallFile()), S{}, sim.device());
+            m_engine->startWrite(unitFile(smallFile()), settings, sim.device());
             const bool finished = m_finished->wait(5000);
             QTRY_VERIFY(!m_engine->isBusy()); // the port closed after finished()
             serialDriver() = systemSerialDriver();
