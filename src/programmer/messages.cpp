@@ -66,9 +66,11 @@ QString openFailureDetail(const PortTarget &target, const QString &reason)
 
 namespace {
 
-// "minicom (process 1234, user pi)"
+// "minicom (process 1234, user pi)"; without a pid, "another program"
 QString who(const PortHolder &h)
 {
+    if (h.pid <= 0)
+        return QStringLiteral("another program");
     QString process = QStringLiteral("process %1").arg(h.pid);
     if (!h.user.isEmpty())
         process += QStringLiteral(", user ") + h.user;
@@ -87,12 +89,8 @@ QString busyReason(const PortHolder &h)
         return QStringLiteral("the lock file %1 of a process that has ended cannot be removed "
                               "(%2); remove it")
             .arg(h.lockFile, QString::fromLocal8Bit(std::strerror(h.error)));
-    case PortHolder::Flock:
-        return h.pid > 0 ? QStringLiteral("%1 holds it (flock)").arg(who(h))
-                         : QStringLiteral("another program holds it (flock)");
-    case PortHolder::Exclusive:
-        return h.pid > 0 ? QStringLiteral("%1 has it open").arg(who(h))
-                         : QStringLiteral("another program has it open");
+    case PortHolder::Flock: return who(h) + QStringLiteral(" holds it (flock)");
+    case PortHolder::Exclusive: return who(h) + QStringLiteral(" has it open");
     }
     return {};
 }

@@ -215,9 +215,7 @@ void Operation::closePort()
     m_replyTimer.stop();
     if (!m_port)
         return;
-    const std::unique_ptr<UnitPort> port = std::move(m_port);
-    disconnect(port->serial(), nullptr, this, nullptr);
-    port->close();
+    std::exchange(m_port, nullptr)->close();
 }
 
 // A COM name without its link quietly means /dev/ttyS(N-1), which opens on

@@ -162,7 +162,7 @@ std::optional<PortLock::Refusal> PortLock::acquire(const QString &device)
     m_fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     std::optional<Refusal> refusal;
     struct stat st {};
-    if (m_fd < 0) {
+    if (m_fd == -1) {
         refusal = Refusal{errno, {}};
         if (errno == EBUSY)
             refusal->holder = holder(PortHolder::Exclusive, opener(device));
@@ -261,9 +261,7 @@ void PortLock::release()
             ::unlink(name.constData());
     }
     m_ownLock.clear();
-    if (m_fd >= 0)
-        ::close(m_fd); // and with it the flock
-    m_fd = -1;
+    ::close(std::exchange(m_fd, -1)); // and with it the flock; -1: nothing to close
 }
 
 } // namespace kvt::programmer
