@@ -7,23 +7,19 @@
 // Usage: bench_programmer [--paced] [--requests N] [--runs N] [--sim PATH]
 
 #include "image/configfile.h"
-#include "image/document.h"
 #include "image/encoder.h"
 #include "programmer/engine.h"
 #include "programmer/memorylines.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <optional>
-#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -31,194 +27,130 @@
 #include <unistd.h>
 
 using namespace kvt;
-using programmer::protocol::Request;
-
-namespace {
+using namespace kvt::programmer;
 
 struct Measure {
-    double wallMs = 0;
-    double cpuMs = 0;
     int done = 0;
+    double wallMs = 0, cpuMs = 0;
 };
 
-double processCpuMs()
+// The wall and CPU time of `run`, which returns how many requests it completed.
+static Measure measure(const auto &run)
 {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-class Simulator {
-public:
-    bool start(const QString &program, bool paced)
-    {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(program, paced ? QStringList{QStringLiteral("--paced")} : QStringList{});
-        if (!m_process.waitForStarted(5000))
-            return false;
-        while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(5000))
-                return false;
-        }
-        m_device = QString::fromLocal8Bit(m_process.readLine().trimmed());
-        return true;
-    }
-    ~Simulator()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    QString device() const { return m_device; }
-
-private:
-    QProcess m_process;
-    QString m_device;
-};
-
-Measure runEngine(const QString &file, const QString &device)
-{
-    programmer::ProgrammingEngine engine;
-    QEventLoop loop;
-    programmer::Outcome outcome;
-    QObject::connect(&engine, &programmer::ProgrammingEngine::finished, &loop,
-                     [&](const programmer::Outcome &o) {
-                         outcome = o;
-                         loop.quit();
-                     });
-    const double cpu = processCpuMs();
+    const std::clock_t cpu = std::clock();
     QElapsedTimer clock;
     clock.start();
-    engine.startWrite(file, programmer::SerialSettings{}, device);
-    loop.exec();
-    Measure m;
-    m.wallMs = clock.nsecsElapsed() / 1e6;
-    m.cpuMs = processCpuMs() - cpu;
-    m.done = outcome.bytesProgrammed;
-    if (outcome.kind != programmer::Outcome::Programmed)
-        std::fprintf(stderr, "engine: %s\n", qPrintable(outcome.text));
-    return m;
+    // A braced list is evaluated from left to right: the clocks are read after the run.
+    return {int(run()), clock.nsecsElapsed() / 1e6, (std::clock() - cpu) * 1e3 / CLOCKS_PER_SEC};
 }
 
 // The same protocol as plain blocking POSIX calls: write four bytes, wait
 // for one, compare.
-Measure runBareLoop(const QList<Request> &requests, const QString &device)
+static Measure runBareLoop(const QList<protocol::Request> &requests, const QString &device)
 {
-    Measure m;
-    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY);
-    if (fd < 0) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0) // then no request goes out and the loop completes none
         std::perror("bare loop: open");
-        return m;
-    }
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
     termios tio{};
     tcgetattr(fd, &tio);
     cfmakeraw(&tio);
-    cfsetispeed(&tio, B9600);
-    cfsetospeed(&tio, B9600);
+    cfsetspeed(&tio, B9600);
     tcsetattr(fd, TCSANOW, &tio);
-
-    const double cpu = processCpuMs();
-    QElapsedTimer clock;
-    clock.start();
-    for (const Request &r : requests) {
+    const auto echoed = [fd](const protocol::Request &r) {
         const QByteArray bytes = r.bytes();
-        if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-            break;
         pollfd pfd{fd, POLLIN, 0};
-        if (::poll(&pfd, 1, programmer::protocol::ReplyTimeoutMs) != 1)
-            break;
         char reply[8];
-        const ssize_t got = ::read(fd, reply, sizeof reply);
-        if (got < 0 || !programmer::protocol::isEcho(QByteArray(reply, got), r.value))
-            break;
-        ++m.done;
-    }
-    m.wallMs = clock.nsecsElapsed() / 1e6;
-    m.cpuMs = processCpuMs() - cpu;
-    ::close(fd);
-    return m;
+        const bool sent = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size()
+            && ::poll(&pfd, 1, protocol::ReplyTimeoutMs) == 1;
+        const ssize_t got = sent ? ::read(fd, reply, sizeof reply) : -1;
+        return got >= 0 && protocol::isEcho(QByteArray(reply, got), r.value);
+    };
+    return measure([&] { return std::ranges::find_if_not(requests, echoed) - requests.begin(); });
 }
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const bool paced = args.contains(QStringLiteral("--paced"));
-    auto valueOf = [&](const QString &name, const QString &fallback) {
-        const qsizetype i = args.indexOf(name);
-        return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : fallback;
+    auto valueOf = [&](const char *name, const char *fallback) {
+        const qsizetype i = args.indexOf(QLatin1String(name));
+        return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString::fromUtf8(fallback);
     };
-    const QString simProgram = valueOf(QStringLiteral("--sim"), QStringLiteral(KVT_UNIT_SIM));
-    const int runs = std::max(1, valueOf(QStringLiteral("--runs"), paced ? "1" : "5").toInt());
+    const QString simProgram = valueOf("--sim", KVT_UNIT_SIM);
+    const int runs = std::max(1, valueOf("--runs", paced ? "1" : "5").toInt());
 
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bench.kvt"));
-    if (!image::writeConfigurationFile(file, image::encodeParameters(image::startupDocument()))) {
+    auto bytes = image::configurationFileBytes(image::encodeParameters(image::startupDocument()));
+    // --requests N keeps the first N memory lines (a shorter paced run).
+    if (const int limit = valueOf("--requests", "0").toInt(); bytes && limit > 0)
+        *bytes = image::splitLines(*bytes).mid(0, limit).join("\r\n") + "\r\nGPRS:\r\n\r\n";
+    if (!bytes || !image::writeConfigurationBytes(file, *bytes)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
         return 1;
     }
-    QFile in(file);
-    in.open(QIODevice::ReadOnly);
-    QByteArray bytes = in.readAll();
-    in.close();
-    // --requests N keeps the first N memory lines (a shorter paced run).
-    if (const int limit = valueOf(QStringLiteral("--requests"), QStringLiteral("0")).toInt();
-        limit > 0) {
-        QList<QByteArray> lines = image::splitLines(bytes);
-        QByteArray cut;
-        for (int i = 0; i < limit && i < lines.size(); ++i)
-            cut += lines.at(i) + "\r\n";
-        bytes = cut + "GPRS:\r\n\r\n";
-        QFile out(file);
-        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        out.write(bytes);
-    }
-    const QList<Request> requests = programmer::memoryLinesOf(bytes).requests;
+    const QList<protocol::Request> requests = memoryLinesOf(*bytes).requests;
     const int count = int(requests.size());
 
-    Simulator sim;
-    if (!sim.start(simProgram, paced)) {
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(simProgram, paced ? QStringList{QStringLiteral("--paced")} : QStringList{});
+    const auto stop = qScopeGuard([&] {
+        sim.terminate();
+        sim.waitForFinished(5000);
+    });
+    while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {}
+    if (!sim.canReadLine()) {
         std::fprintf(stderr, "cannot start %s\n", qPrintable(simProgram));
         return 1;
     }
+    const QString device = QString::fromLocal8Bit(sim.readLine().trimmed());
 
-    if (!paced) {
-        std::vector<double> perRequest;
-        for (int run = 0; run < runs; ++run) {
-            const Measure m = runEngine(file, sim.device());
-            if (m.done != count)
-                return 1;
-            perRequest.push_back(m.wallMs * 1000 / count);
-        }
-        const Measure bare = runBareLoop(requests, sim.device());
-        std::sort(perRequest.begin(), perRequest.end());
-        std::printf("instant unit, %d write requests: wall time per request\n", count);
-        std::printf("  engine:    %.1f us/request (median of %d runs; best %.1f, worst %.1f)\n",
-                    perRequest[perRequest.size() / 2], runs, perRequest.front(), perRequest.back());
-        std::printf("  bare loop: %.1f us/request (one run)\n",
-                    bare.wallMs * 1000 / std::max(1, bare.done));
-        return 0;
-    }
+    ProgrammingEngine engine;
+    QEventLoop loop;
+    Outcome outcome;
+    QObject::connect(&engine, &ProgrammingEngine::finished, [&](const Outcome &o) { outcome = o; });
+    QObject::connect(&engine, &ProgrammingEngine::finished, &loop, &QEventLoop::quit);
 
-    std::printf("unit paced as a 9600-baud line, %d requests\n", count);
-    std::fflush(stdout);
-    for (int run = 0; run < runs; ++run) {
-        const Measure bare = runBareLoop(requests, sim.device());
-        const Measure engine = runEngine(file, sim.device());
-        if (bare.done != count || engine.done != count) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is measured
+    std::printf(paced ? "unit paced as a 9600-baud line, %d requests\n"
+                      : "instant unit, %d write requests: wall time per request\n",
+                count);
+    QList<double> perRequest;
+    for (int i = 0; i < runs; ++i) {
+        const Measure bare = paced ? runBareLoop(requests, device) : Measure{count};
+        const Measure written = measure([&] {
+            engine.startWrite(file, SerialSettings{}, device);
+            loop.exec();
+            return outcome.bytesProgrammed;
+        });
+        if (outcome.kind != Outcome::Programmed)
+            std::fprintf(stderr, "engine: %s\n", qPrintable(outcome.text));
+        if (bare.done != count || written.done != count) {
             std::fprintf(stderr, "incomplete run: bare %d, engine %d of %d\n", bare.done,
-                         engine.done, count);
+                         written.done, count);
             return 1;
         }
-        std::printf("  bare loop: %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n",
-                    bare.wallMs, bare.cpuMs, 100 * bare.cpuMs / bare.wallMs);
-        std::printf("  engine:    %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n",
-                    engine.wallMs, engine.cpuMs, 100 * engine.cpuMs / engine.wallMs);
+        perRequest.append(written.wallMs * 1000 / count);
+        if (!paced)
+            continue;
+        for (const auto &[label, m] :
+             {std::pair{"bare loop:", bare}, std::pair{"engine:", written}})
+            std::printf("  %-10s %8.1f ms wall, %.1f ms CPU (%.2f%% of the wall time)\n", label,
+                        m.wallMs, m.cpuMs, 100 * m.cpuMs / m.wallMs);
         std::printf("  engine's wall time against the bare loop's: %+.2f%% (%+.1f us a request)\n",
-                    100 * (engine.wallMs / bare.wallMs - 1),
-                    (engine.wallMs - bare.wallMs) * 1000 / count);
-        std::fflush(stdout);
+                    100 * (written.wallMs / bare.wallMs - 1),
+                    (written.wallMs - bare.wallMs) * 1000 / count);
     }
+    if (paced)
+        return 0;
+    const Measure bare = runBareLoop(requests, device);
+    std::sort(perRequest.begin(), perRequest.end());
+    std::printf("  engine:    %.1f us/request (median of %d runs; best %.1f, worst %.1f)\n",
+                perRequest[perRequest.size() / 2], runs, perRequest.front(), perRequest.back());
+    std::printf("  bare loop: %.1f us/request (one run)\n",
+                bare.wallMs * 1000 / std::max(1, bare.done));
     return 0;
 }
