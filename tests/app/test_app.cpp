@@ -31,41 +31,28 @@ private slots:
         QWidget main;
         QPointer<Splash> splash = new Splash(&main);
         splash->show();
-        const auto picture = splash->findChild<QLabel *>("Picture1"), label = splash->findChild<QLabel *>("Label1");
-        const auto line = splash->findChild<QFrame *>("Line1");
-        const auto bar = splash->findChild<QProgressBar *>("ProgressBar1");
-        const auto timer = splash->findChild<QTimer *>("Timer1");
+        auto *picture = splash->findChild<QLabel *>("Picture1"), *label = splash->findChild<QLabel *>("Label1");
+        auto *line = splash->findChild<QFrame *>("Line1");
+        auto *bar = splash->findChild<QProgressBar *>("ProgressBar1");
         QCOMPARE(splash->geometry().center(), splash->screen()->availableGeometry().center());
-        QCOMPARE(splash->width(), 512);
         int above = 0; // the four one under the other, 6 pixels in, 8 above the bottom
-        for (QWidget *w : std::initializer_list<QWidget *>{picture, line, label, bar}) {
-            QCOMPARE(w->x(), 6);
-            QCOMPARE_GT(w->y(), above);
-            above = w->geometry().bottom();
-        }
-        QCOMPARE(splash->height() - above, 9);
+        for (QWidget *w : std::initializer_list<QWidget *>{picture, line, label, bar})
+            QCOMPARE(QList({w->x(), int(w->y() > std::exchange(above, w->geometry().bottom()))}), QList({6, 1}));
+        // width, space below, picture's top, line's shape and shadow, tick; the bar's start, end and text
+        QCOMPARE(QList({splash->width(), splash->height() - above, picture->y(), line->frameStyle(),
+                        splash->findChild<QTimer *>("Timer1")->interval(), bar->value(), bar->maximum(),
+                        int(bar->isTextVisible())}),
+                 QList({512, 9, 6, QFrame::HLine | QFrame::Sunken, 150, 0, 100, 0}));
         QCOMPARE(picture->pixmap().size(), QSize(500, 270));
         QCOMPARE(picture->pixmap().toImage().pixelColor(375, 100), QColor(235, 64, 52)); // the red pin
-        QCOMPARE(picture->y(), 6);
-        QCOMPARE(line->frameShape(), QFrame::HLine);
-        QCOMPARE(line->frameShadow(), QFrame::Sunken);
-        QCOMPARE(label->text(), "Loading application");
-        for (const auto &[w, name] : {std::pair<QWidget *, QString>{splash, "Loading application"},
-                                      {bar, "Loading application"},
-                                      {picture, "MOLBERANE\u00AE KVT Series Configurator"}})
-            QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), name);
-        QCOMPARE(bar->value(), 0);
-        QCOMPARE(bar->maximum(), 100);
-        QCOMPARE(bar->isTextVisible(), false);
-        QCOMPARE(timer->interval(), 150);
-        QSignalSpy climbs(bar, &QProgressBar::valueChanged);
-        QVERIFY(climbs.wait()); // the timer's first tick; the test drives the others
-        timer->stop();
-        for (int tick = 2; tick <= 21; ++tick) {
-            QCOMPARE(bar->value(), 5 * tick - 5);
-            QVERIFY(!main.isVisible());
-            splash->tick();
-        }
+        const auto name = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+        QCOMPARE(QStringList({label->text(), name(splash), name(bar), name(picture)}),
+                 QStringList(3, "Loading application") << "MOLBERANE\u00AE KVT Series Configurator");
+        // the timer's first tick; the test drives the others
+        QVERIFY(QSignalSpy(bar, &QProgressBar::valueChanged).wait());
+        splash->findChild<QTimer *>("Timer1")->stop();
+        for (int tick = 2; tick <= 21; ++tick, splash->tick()) // the bar's value, the main window still hidden
+            QCOMPARE(QList({bar->value(), int(main.isVisible())}), QList({5 * tick - 5, 0}));
         QVERIFY(main.isVisible());
         QTRY_VERIFY(!splash); // closed and gone
     }
@@ -75,9 +62,9 @@ private slots:
     void startShowsSplashThenMainWindow()
     {
         describeApplication();
-        QCOMPARE(QApplication::desktopFileName(), "kvt-configurator");
-        QCOMPARE(QApplication::applicationVersion(), QString::fromLatin1(KVT_VERSION));
-        QFile(m_folders.file("plain")).open(QIODevice::WriteOnly);
+        QCOMPARE(QApplication::desktopFileName() + ' ' + QApplication::applicationVersion(),
+                 "kvt-configurator " KVT_VERSION);
+        writeFile(m_folders.file("plain"), {});
         const QString unmade = m_folders.file("plain/kvt-configurator.lock");
         for (const QString &lock : {m_folders.file("first.lock"), unmade}) {
             SingleInstance instance(lock);
@@ -86,9 +73,8 @@ private slots:
             QCOMPARE(said.contains("kvt-configurator: cannot create the instance lock " + unmade.toUtf8()
                                    + ": Not a directory; starting without it\n"),
                      lock == unmade);
-            QVERIFY(window->isVisible());
-            QCOMPARE(instance.isLocked(), lock != unmade);
-            QVERIFY(d.shown.isEmpty());
+            QCOMPARE(QList({window->isVisible(), instance.isLocked(), d.shown.isEmpty()}),
+                     QList({true, lock != unmade, true}));
             QPointer<QWidget> splash; // a window of its own
             for (QWidget *w : QApplication::topLevelWidgets())
                 splash = w->objectName() == "Form2" ? w : splash.data();
@@ -110,16 +96,16 @@ private slots:
         QCOMPARE(runConfigurator(d, second), 0);
         QCOMPARE(QApplication::topLevelWidgets(), before);
         QCOMPARE(d.shown.size(), 1);
-        QCOMPARE(d.last()->title, "Warning Message");
-        QCOMPARE(d.last()->text, "Application already running!...");
-        QCOMPARE(d.last()->icon, kvt::ui::MessageIcon::Exclamation);
+        QCOMPARE(d.last()->title + '|' + d.last()->text
+                     + (d.last()->icon == kvt::ui::MessageIcon::Exclamation ? "|!" : ""),
+                 "Warning Message|Application already running!...|!");
         QVERIFY(!second.isLocked());
 
-        QFile taken(m_folders.file("taken.lock")); // names this process, which holds no file lock on it
-        QVERIFY(taken.open(QIODevice::WriteOnly));
-        taken.write(QByteArray::number(qApp->applicationPid()) + '\n' + qApp->applicationFilePath().toUtf8() + "\n\n");
-        taken.close();
-        QVERIFY(SingleInstance(taken.fileName()).tryLock());
+        // names this process, which holds no file lock on it
+        QVERIFY(SingleInstance(writeFile(m_folders.file("taken.lock"),
+                                         QByteArray::number(qApp->applicationPid()) + '\n'
+                                             + qApp->applicationFilePath().toUtf8() + "\n\n"))
+                    .tryLock());
 
         // A lock that cannot be written (a full disk; here a file size limit) is no other instance, and
         // asking why leaves no file behind.
@@ -131,10 +117,8 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &none);
         const bool locked = full.tryLock();
         ::setrlimit(RLIMIT_FSIZE, &files);
-        QVERIFY(!locked);
-        QVERIFY(!full.heldByAnother());
         QCOMPARE(full.failureReason(), "could not write it (disk full?)");
-        QVERIFY(!QFile::exists(full.lockPath()));
+        QCOMPARE(QList({locked, full.heldByAnother(), QFile::exists(full.lockPath())}), QList({false, false, false}));
 
         const QString runtimeLock = m_folders.file("runtime/kvt-configurator.lock");
         QProcess one, two;
@@ -167,7 +151,6 @@ private slots:
             QStringList shownButtons;
             QTimer::singleShot(0, [&, act = act] {
                 auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                QVERIFY(box && box->isVisible());
                 for (QAbstractButton *button : box->findChildren<QAbstractButton *>())
                     if (button->isVisible())
                         shownButtons << button->text().remove('&');

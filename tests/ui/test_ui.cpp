@@ -3,16 +3,8 @@
 #include "ui/dialogs.h"
 #include "ui/windowfit.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QFileDialog>
-#include <QHBoxLayout>
-#include <QMessageBox>
-#include <QScreen>
-#include <QScrollArea>
-#include <QStyle>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace kvt::ui;
 
@@ -22,9 +14,9 @@ class TestUi : public QObject {
     TestFolders m_folders;
 
     // Runs `look` on the modal dialog once it shows; `look` closes it.
-    template <class Dialog> void whenShown(std::function<void(Dialog *)> look)
+    template <class D> void whenShown(std::function<void(D *)> look)
     {
-        QTimer::singleShot(0, this, [look] { look(qobject_cast<Dialog *>(QApplication::activeModalWidget())); });
+        QTimer::singleShot(0, this, [look] { look(qobject_cast<D *>(QApplication::activeModalWidget())); });
     }
 
 private slots:
@@ -45,8 +37,7 @@ private slots:
             WidgetDialogs().message(nullptr, "Title", "<b>x</b>", icon, "Detail");
             QCOMPARE(seen, QStringList({"Title", "<b>x</b>", "Detail", QString::number(shown[int(icon)]), "<b>x</b>"}));
         }
-        const QString start = m_folders.file("unit.kvt");
-        QFile(start).open(QIODevice::WriteOnly);
+        const QString start = writeFile(m_folders.file("unit.kvt"), {});
         for (const auto &[save, cancel] : {std::pair{false, false}, {false, true}, {true, false}, {true, true}}) {
             whenShown<QFileDialog>([&seen, cancel](QFileDialog *dialog) {
                 seen = dialog->nameFilters() << dialog->directory().path() << dialog->selectedFiles()
@@ -81,13 +72,12 @@ private slots:
             const QRect outer(window.pos(), window.size().grownBy(frame)), area = window.screen()->availableGeometry();
             QCOMPARE(outer.topLeft() - area.topLeft(), area.bottomRight() - outer.bottomRight());
         }
-        QWidget window, *content = new QWidget;
-        QCOMPARE(expectedFrame(&window), QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
+        auto *content = new QWidget;
         content->setMinimumSize(100, 100);
-        (new QHBoxLayout(&window))->addWidget(kvt::ui::scrollingArea(content));
-        window.layout()->setContentsMargins(0, 0, 0, 0);
-        window.setFixedSize(300, 200);
-        window.show();
+        const std::unique_ptr<QScrollArea> area(kvt::ui::scrollingArea(content));
+        QCOMPARE(expectedFrame(area.get()), QMargins(0, area->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0));
+        area->setFixedSize(300, 200);
+        area->show();
         QTRY_COMPARE(content->geometry(), QRect(0, 0, 300, 200));
     }
 };

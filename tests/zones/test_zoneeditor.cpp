@@ -1,23 +1,11 @@
 // The zone editor driven like a user would, each family of controls shown bound to the stored zone.
 #include "image/charset.h"
 #include "image/zonerecord.h"
-#include "testenv.h"
 #include "ui/windowfit.h"
 #include "zones/zoneeditor.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QTemporaryFile>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace kvt::zones;
 using namespace kvt::image;
@@ -59,7 +47,6 @@ static QRect inkOf(const QImage &image, bool light, const QRect &area)
 class TestZoneEditor : public QObject {
     Q_OBJECT
 
-    TestFolders m_folders;
     QPointer<ZoneEditor> m_editor;
     std::unique_ptr<QSignalSpy> m_edited;
 
@@ -162,8 +149,7 @@ private slots:
             QVERIFY2(w(QString("Option%1").arg(option))->isChecked(), qPrintable(QString::number(option)));
             QCOMPARE(w("Option11")->isChecked(), alert);
             checkMap(areaShapeName(Area(option - 1)));
-            QCOMPARE(encoded(61, 2), QString(2, charFromCode(back)));
-            QCOMPARE(m_edited->count(), 0);
+            QCOMPARE(encoded(61, 2) + QString::number(m_edited->count()), QString(2, charFromCode(back)) + '0');
             QString ticks;
             for (int i = 1; i <= 16; ++i)
                 ticks += w(QString::asprintf("Check%02d", i))->isChecked() ? '1' : '0';
@@ -189,8 +175,7 @@ private slots:
         QCOMPARE(cid->text(), QStringLiteral("\u20AC"));
         QSignalSpy closed(m_editor.data(), &ZoneEditor::closed);
         m_editor->close();
-        QCOMPARE(cid->text(), QStringLiteral("~~~~"));
-        QCOMPARE(charsAt(closed.value(0).value(1).toString(), 2, 4), QStringLiteral("~~~~"));
+        QCOMPARE(cid->text() + '|' + charsAt(closed.value(0).value(1).toString(), 2, 4), "~~~~|~~~~");
 
         // First stored line (7 speed, 10 START, 14 STOP), stored there (empty: the default), button, clicks
         // (then one more, refused at every limit: no carry, no wrap), shown, stored back.
@@ -264,7 +249,7 @@ private slots:
             {"StopUTC", "12:34:00", "StopUTC", "17:00:00", 14, "1700", "Inside"},
             {"SpeedBox", "5 (9.3 KM/H)", "SpeedBox", "999 (1850.1 KM/H)", 7, "999", "Inside"},
         };
-        for (const QString path : {"screen reader", "mouse", "keyboard", "code"}) {
+        for (const QString path : {"screen reader", "mouse", "keyboard", "code"})
             for (const auto &[control, input, shownIn, shown, line, stored, area] : rows) {
                 if (!input.isEmpty() && path == "mouse")
                     continue; // a box is typed in, not clicked
@@ -296,7 +281,6 @@ private slots:
                          QStringList({path, control, QString::number(edits), shown, stored}));
                 checkMap(area);
             }
-        }
     }
 
     // The map: nine regions tiling a 3 x 3 grid under a strip for the longitude rows, the outer columns and
