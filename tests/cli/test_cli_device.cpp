@@ -100,21 +100,6 @@ private slots:
         QCOMPARE(sim.requests(), writeRequests(smallFile()));
         sim.stop();
         QCOMPARE(sim.savedMemory(), smallFile().left(smallFile().indexOf("GPRS:")));
-
-        // The bar is on the terminal while the unit is written, not only at the end.
-        SimUnit slow;
-        QVERIFY(slow.start({"--delay", "100"}));
-        QProcess kvt;
-        const int master = startOnTerminal(kvt, {"write", "--port", slow.device(), m_file});
-        pollfd drawn{master, POLLIN, 0};
-        QCOMPARE(::poll(&drawn, 1, 5000), 1);
-        char first[8] = {};
-        QCOMPARE(::read(master, first, 5), 5);
-        QCOMPARE(first, "\r\x1b[K[");
-        QCOMPARE_LT(slow.requests().size(), 10); // ten replies of 100 ms: most of a second to go
-        kvt.kill();
-        QVERIFY(kvt.waitForFinished(5000));
-        ::close(master);
     }
 
     // An identity holding CR, LF, an escape sequence and a NUL prints as
@@ -327,7 +312,8 @@ private slots:
         }
     }
 
-    // Ctrl+C or SIGTERM cancels cleanly and exits as a shell expects.
+    // Ctrl+C or SIGTERM cancels cleanly and exits as a shell expects. Meanwhile the bar is on the terminal while
+    // the unit is written, not only at the end.
     void stopSignalsEndCleanly()
     {
         for (const auto &[signal, exitCode] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
@@ -335,11 +321,18 @@ private slots:
             QVERIFY(sim.start({"--delay", "100"}));
             QProcess kvt;
             const QString log = path(QStringLiteral("stopped%1.csv").arg(signal));
-            kvt.start(Kvt, {"write", "--log", log, "--port", sim.device(), m_file});
+            const int terminal = startOnTerminal(kvt, {"write", "--log", log, "--port", sim.device(), m_file});
+            pollfd drawn{terminal, POLLIN, 0};
+            QCOMPARE(::poll(&drawn, 1, 5000), 1);
+            char first[8] = {};
+            QCOMPARE(::read(terminal, first, 5), 5);
+            QCOMPARE(first, "\r\x1b[K[");
+            QCOMPARE_LT(sim.requests().size(), 10); // ten replies of 100 ms: most of a second to go
             QTRY_VERIFY_WITH_TIMEOUT(sim.requests().size() >= 2, 5000);
             const qsizetype sent = sim.requests().size();
             ::kill(pid_t(kvt.processId()), signal);
             QVERIFY(kvt.waitForFinished(5000));
+            ::close(terminal);
             QCOMPARE(kvt.exitCode(), exitCode);
             QCOMPARE(kvt.readAllStandardError(), QByteArray("Interrupted, programming aborted...\n"));
             QTRY_VERIFY(sim.drained()); // at most the request already on its way came after
