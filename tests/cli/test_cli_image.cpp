@@ -189,9 +189,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QString, err);
-        const QByteArray good = imageBytes(startupDocument());
-        saved("good.kvt", good);
-        saved("crlf.kvt", QByteArray(good).replace("\r\n", "\n"));
+        saved("crlf.kvt", readFile(saved("good.kvt", imageBytes(startupDocument()))).replace("\r\n", "\n"));
         NamedPipe pipe(path("pipe.kvt"));
         const Run run = runKvt(args.replaceInStrings("DIR", m_dir.path()));
         QCOMPARE(run.err, err.replace("DIR", m_dir.path()));
