@@ -1,21 +1,16 @@
 #include "kvtrun.h"
 
 #include "image/charset.h"
-#include "image/encoder.h"
 
-#include <QFile>
 #include <QProcess>
 
 Run runKvt(const QStringList &args, const QString &stdinFile, const QString &stdoutFile,
            const std::function<void()> &inChild)
 {
     QProcess process;
-    if (inChild)
-        process.setChildProcessModifier(inChild);
-    if (!stdinFile.isEmpty())
-        process.setStandardInputFile(stdinFile);
-    if (!stdoutFile.isEmpty())
-        process.setStandardOutputFile(stdoutFile);
+    process.setChildProcessModifier(inChild);
+    process.setStandardInputFile(stdinFile); // an empty name: no redirection
+    process.setStandardOutputFile(stdoutFile);
     process.start(QStringLiteral(KVT_BIN), args);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return {};

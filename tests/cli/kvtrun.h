@@ -2,12 +2,8 @@
 
 #include "testenv.h" // readFile(), writeFile()
 
-#include "image/document.h"
 #include "image/encoder.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
 #include <QStringList>
 
 #include <functional>

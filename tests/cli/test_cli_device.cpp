@@ -7,12 +7,8 @@
 #include "simunit.h"
 #include "testenv.h"
 
-#include <QCryptographicHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSerialPortInfo>
-#include <QtTest>
+#include <QtTest> // and the whole of QtCore
 
 #include <csignal>
 
@@ -26,35 +22,35 @@ using namespace kvt::programmer;
 
 namespace {
 
+const QString Kvt = QStringLiteral(KVT_BIN);
+const QString NoDevice = QStringLiteral("No such file or directory - is it plugged in? see `kvt ports`");
+
 void becomeNobody()
 {
     if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
         ::_exit(120);
 }
 
-// kvt with its standard output on a terminal: what the terminal receives.
-QByteArray outputOnTerminal(const QStringList &args)
+// kvt started with its standard output on a terminal: the terminal's other end.
+int startOnTerminal(QProcess &kvt, const QStringList &args)
 {
     int master = -1, slave = -1;
     termios raw{};
     ::cfmakeraw(&raw);
     if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0)
-        return {};
-    runKvt(args, {}, {}, [slave] { ::dup2(slave, STDOUT_FILENO); });
+        return -1;
+    kvt.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
+    kvt.start(Kvt, args);
+    kvt.waitForStarted(5000);
     ::close(slave);
-    // Everything, up to the end of the line (EIO): one read may return before the last bytes crossed.
-    QByteArray out;
-    char chunk[4096];
-    for (ssize_t n; (n = ::read(master, chunk, sizeof chunk)) > 0;)
-        out.append(chunk, n);
-    ::close(master);
-    return out;
+    return master;
 }
 
-const QString Busy = QStringLiteral("Device or resource busy - ");
-const QString NoDevice = QStringLiteral("No such file or directory - is it plugged in? see `kvt ports`");
-const QString Identity = QStringLiteral("Identifier: KVT00001    Serial number: %1    Firmware version: 3.12    "
-                                        "Manufacturing date: 06/2007");
+void verifyMatch(const QString &text, const QString &pattern)
+{
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch(), qPrintable(text));
+}
+
 } // namespace
 
 class CliDeviceTest : public QObject {
@@ -63,21 +59,20 @@ class CliDeviceTest : public QObject {
     std::unique_ptr<TestFolders> m_folders;
     QString m_file; // smallFile()
 
+    QString folder() const { return m_folders->configFolder(); }
+    QString path(const QString &name) const { return m_folders->file(name); }
     QString fileHash() const { return QCryptographicHash::hash(readFile(m_file), QCryptographicHash::Sha256).toHex(); }
+    QStringList logRows(const QString &log) const { return QString::fromUtf8(readFile(log)).split("\r\n"); }
 
 private slots:
     void init()
     {
         m_folders = std::make_unique<TestFolders>();
-        m_file = writeFile(m_folders->file(QStringLiteral("unit.kvt")), smallFile());
-        QVERIFY(QDir().mkpath(m_folders->file("locks")));
-        qputenv("KVT_LOCK_DIR", m_folders->file("locks").toLocal8Bit());
+        m_file = writeFile(path("unit.kvt"), smallFile());
+        QVERIFY(QDir().mkpath(path("locks")));
+        qputenv("KVT_LOCK_DIR", path("locks").toLocal8Bit());
     }
-    void cleanup()
-    {
-        qunsetenv("KVT_LOCK_DIR");
-        m_folders.reset();
-    }
+    void cleanup() { m_folders.reset(); }
 
     // A file goes out whole, in file order, through the settings' port (COM3,
     // linked to the simulator) into the unit's memory. On a terminal a bar
@@ -85,60 +80,47 @@ private slots:
     void writesAFileInFileOrder()
     {
         SimUnit sim;
-        QVERIFY(sim.start({"--link", m_folders->configFolder() + "/com3"}));
+        QVERIFY(sim.start({"--link", folder() + "/com3"}));
         QVERIFY(writeSerialSettings(settingsFilePath(), SerialSettings{3, true, true, false}));
-        const QByteArray out = outputOnTerminal({"write", m_file});
-        const QByteArray bar = "\r\x1b[K[" + QByteArray(30, '#') + "]  10 of 10 bytes successfully programmed\r\x1b[K";
-        QVERIFY2(out.startsWith("\r\x1b[K[###......"), out.constData());
-        QVERIFY2(QRegularExpression(QRegularExpression::escape(bar)
-                                    + "Tracking base successfully programmed, 10 of 10 bytes successfully writted , "
-                                      "Elapsed time: \\d+sec\n$")
-                     .match(QString::fromLatin1(out))
-                     .hasMatch(),
-                 out.constData());
+        QProcess writer;
+        const int terminal = startOnTerminal(writer, {"write", m_file});
+        QByteArray bytes; // everything, up to the end of the line (EIO), however the reads fall
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(terminal, chunk, sizeof chunk)) > 0;)
+            bytes.append(chunk, n);
+        ::close(terminal);
+        QVERIFY(writer.waitForFinished(5000));
+        const QString out = QString::fromLatin1(bytes);
+        const QString bar = "\r\x1b[K[" + QString(30, u'#') + "]  10 of 10 bytes successfully programmed\r\x1b[K";
+        QVERIFY2(out.startsWith("\r\x1b[K[###......"), qPrintable(out));
+        verifyMatch(out,
+                    "(?s).*" + QRegularExpression::escape(bar)
+                        + "Tracking base successfully programmed, 10 of 10 bytes successfully writted , "
+                          "Elapsed time: \\d+sec\n");
         QCOMPARE(sim.requests(), writeRequests(smallFile()));
         sim.stop();
         QCOMPARE(sim.savedMemory(), smallFile().left(smallFile().indexOf("GPRS:")));
-
-        // The bar is on the terminal while the unit is written, not only at the end.
-        SimUnit slow;
-        QVERIFY(slow.start({"--delay", "100"}));
-        int master = -1, slave = -1;
-        QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-        QProcess kvt;
-        kvt.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
-        kvt.start(QStringLiteral(KVT_BIN), {"write", "--port", slow.device(), m_file});
-        QVERIFY(kvt.waitForStarted(5000));
-        ::close(slave);
-        pollfd drawn{master, POLLIN, 0};
-        QCOMPARE(::poll(&drawn, 1, 5000), 1);
-        char first[8] = {};
-        QCOMPARE(::read(master, first, 5), 5);
-        QCOMPARE(first, "\r\x1b[K[");
-        QCOMPARE_LT(slow.requests().size(), 10); // ten replies of 100 ms: most of a second to go
-        kvt.kill();
-        QVERIFY(kvt.waitForFinished(5000));
-        ::close(master);
     }
 
     // An identity holding CR, LF, an escape sequence and a NUL prints as
-    // one line that cannot act on the terminal.
+    // one line that cannot act on the terminal. `kvt ports` shows the links.
     void portsResultsAndFailures()
     {
         SimUnit sim;
         QVERIFY(sim.start({"--firmware", "0005", "--date", "1108", "--wrong-echo-at", "3", "--identifier",
                            QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"}));
-        QVERIFY(QFile::link(sim.device(), m_folders->configFolder() + "/com2"));
-        const QString log = m_folders->file("failed.csv");
+        const QString dir = folder();
+        QVERIFY(QFile::link(sim.device(), dir + "/com2"));
+        const QString log = path("failed.csv");
         Run run = runKvt({"write", "--port", "com2", "--log", log, m_file}); // wins over the settings' COM1
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QByteArray());
-        QCOMPARE(run.err, QStringLiteral("Invalid response received from tracking unit, programming aborted...\n"));
+        QCOMPARE(run.err, "Invalid response received from tracking unit, programming aborted...\n");
         QCOMPARE(sim.requests().size(), 3);
-        const QString refused = writeFile(m_folders->file("refused \"bad\".kvt"), "001001256\r\n");
+        const QString refused = writeFile(path("refused \"bad\".kvt"), "001001256\r\n");
         QCOMPARE(runKvt({"write", "--port", "com2", "--log", log, refused}).exitCode, 1);
         QCOMPARE(runKvt({"write", "--port", "/dev/null,x", "--log", log, m_file}).exitCode, 1);
-        const QStringList rows = QString::fromUtf8(readFile(log)).split("\r\n");
+        const QStringList rows = logRows(log);
         QCOMPARE(rows.value(1).section(',', 6, 7), "invalid response,2");
         QCOMPARE(rows.value(2).section(',', 4, 6), // quoted: the path holds quotes
                  '"' + QString(refused).replace("\"", "\"\"") + "\","
@@ -150,9 +132,39 @@ private slots:
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QString::fromUtf8(run.out),
-                 QStringLiteral(u"Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: 000000001    "
-                                u"Firmware version: 0.05    Manufacturing date: 11/2008\n"));
+                 u"Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: 000000001    "
+                 u"Firmware version: 0.05    Manufacturing date: 11/2008\n"_qs);
         QCOMPARE(runKvt({"read-id", "--port", sim.device()}, {}, "/dev/full").exitCode, 1); // no success
+
+        // The simulator linked as COM2 shows with its link, and so does an unplugged adapter linked as
+        // COM4; so does every serial port the system lists, and nothing else.
+        QVERIFY(QFile::link(dir + "/gone", dir + "/com4")); // an adapter unplugged
+        QVERIFY(QFile::link(sim.device(), dir + "/alias"));
+        QVERIFY(QFile::link(dir + "/alias", dir + "/com3")); // the same device by another name
+        run = runKvt({"ports"});
+        QCOMPARE(run.exitCode, 0);
+        const QString out = QString::fromUtf8(run.out);
+        QVERIFY2(out.contains(sim.device() + "  (not a port the system lists)\n  COM2:          " + dir + "/com2 -> "
+                              + sim.device() + '\n'),
+                 run.out.constData());
+        QVERIFY2(out.contains(dir + "/gone  (missing: is it plugged in?)\n  COM4:          " + dir + "/com4 -> " + dir
+                              + "/gone\n"),
+                 run.out.constData());
+        run = runKvt({"ports", "--json"});
+        QCOMPARE(run.exitCode, 0);
+        QStringList devices;
+        QJsonObject simulator;
+        for (const QJsonValue &port : QJsonDocument::fromJson(run.out).array())
+            if ((devices << port["device"].toString()).last() == sim.device())
+                simulator = port.toObject();
+        QCOMPARE(simulator["com"].toArray().first().toObject(),
+                 (QJsonObject{{"name", "COM2"}, {"link", dir + "/com2"}, {"target", sim.device()}}));
+        QCOMPARE(simulator["com"].toArray().last().toObject()["name"], "COM3");
+        QCOMPARE(simulator["listed"].toBool(), false);
+        QCOMPARE(simulator["present"].toBool(), true);
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            QVERIFY2(devices.contains(info.systemLocation()), qPrintable(info.systemLocation()));
+        QCOMPARE(devices.size(), QSerialPortInfo::availablePorts().size() + 2); // no COM port without a device
     }
 
     // The first line is the operation's message, the second names the
@@ -162,30 +174,19 @@ private slots:
         QTest::addColumn<QString>("port"); // DEVICE: the simulator's
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("second"); // FOLDER: the configuration folder
-        QTest::newRow("no such device") << "FOLDER/ttyUSB7"
-                                        << ""
-                                        << "FOLDER/ttyUSB7: " + NoDevice;
-        QTest::newRow("link to nothing") << "COM1"
-                                         << "link"
-                                         << "COM1 -> FOLDER/gone: " + NoDevice;
-        QTest::newRow("COM4 without link") << "COM4"
-                                           << ""
-                                           << "COM4 is /dev/ttyS3 (there is no link FOLDER/com4)";
-        QTest::newRow("locked") << "DEVICE"
-                                << "lock"
-                                << "DEVICE: " + Busy
-                + "locked by minicom (process 1, user pi): "
-                  "LOCK";
-        QTest::newRow("a file on the way") << "/dev/null/ttyUSB0"
-                                           << ""
-                                           << "/dev/null/ttyUSB0: Not a directory";
-        QTest::newRow("not a terminal") << "/dev/null"
-                                        << ""
-                                        << "/dev/null: Inappropriate ioctl for device - not a serial port";
-        QTest::newRow("permission denied") << "DEVICE"
-                                           << "mode 000"
-                                           << "DEVICE: Permission denied - add your user to the `dialout` group "
-                                              "(sudo usermod -aG dialout $USER, then log in again)";
+        const auto row = [](const char *name, const char *port, const char *setup, const QString &second) {
+            QTest::newRow(name) << port << setup << second;
+        };
+        row("no such device", "FOLDER/ttyUSB7", "", "FOLDER/ttyUSB7: " + NoDevice);
+        row("link to nothing", "COM1", "link", "COM1 -> FOLDER/gone: " + NoDevice);
+        row("COM4 without link", "COM4", "", "COM4 is /dev/ttyS3 (there is no link FOLDER/com4)");
+        row("locked", "DEVICE", "lock",
+            "DEVICE: Device or resource busy - locked by minicom (process 1, user pi): LOCK");
+        row("a file on the way", "/dev/null/ttyUSB0", "", "/dev/null/ttyUSB0: Not a directory");
+        row("not a terminal", "/dev/null", "", "/dev/null: Inappropriate ioctl for device - not a serial port");
+        row("permission denied", "DEVICE", "mode 000",
+            "DEVICE: Permission denied - add your user to the `dialout` group "
+            "(sudo usermod -aG dialout $USER, then log in again)");
     }
 
     void openFailuresSayWhy()
@@ -195,10 +196,10 @@ private slots:
         QFETCH(QString, second);
         SimUnit sim;
         QVERIFY(sim.start());
-        const QString lock = m_folders->file("locks/LCK..") + sim.device().mid(5).replace('/', '_');
+        const QString lock = path("locks/LCK..") + sim.device().mid(5).replace('/', '_');
         const QByteArray lockBytes = "1 minicom pi\n"; // the lowest pid, alive in any system
         if (setup == "link")
-            QVERIFY(QFile::link(m_folders->configFolder() + "/gone", m_folders->configFolder() + "/com1"));
+            QVERIFY(QFile::link(folder() + "/gone", folder() + "/com1"));
         if (setup == "lock")
             writeFile(lock, lockBytes);
         const bool asNobody = setup == "mode 000" && ::geteuid() == 0;
@@ -211,21 +212,18 @@ private slots:
                 QSKIP("the user nobody cannot run kvt here");
         }
         const auto expand = [&](QString text) {
-            return text.replace("DEVICE", sim.device())
-                .replace("FOLDER", m_folders->configFolder())
-                .replace("LOCK", lock);
+            return text.replace("DEVICE", sim.device()).replace("FOLDER", folder()).replace("LOCK", lock);
         };
-        for (const QString command : {"write", "read-id"}) {
-            QStringList args{command, "--port", expand(port)};
-            const Run run = runKvt(command == QLatin1String("write") ? args << m_file : args, {}, {},
-                                   asNobody ? becomeNobody : nullptr);
+        for (const auto &[args, first] :
+             {std::pair{QStringList{"write", "--port", expand(port), m_file}, "Programming"},
+              {QStringList{"read-id", "--port", expand(port)}, "Reading"}}) {
+            const Run run = runKvt(args, {}, {}, asNobody ? becomeNobody : nullptr);
             QCOMPARE(run.exitCode, 1);
-            const QString first = command == QLatin1String("write") ? "Programming aborted..." : "Reading aborted...";
             const QStringList lines = run.err.split('\n');
             QCOMPARE(lines.value(0),
                      port == "COM4" && QFile::exists("/dev/ttyS3")
                          ? lines.value(0) // it opened, then the unit did not answer
-                         : "Unable to open the Serial Port, " + first);
+                         : "Unable to open the Serial Port, " + QLatin1String(first) + " aborted...");
             QCOMPARE(lines.value(1).left(expand(second).size()), expand(second));
         }
         QTRY_VERIFY(sim.drained());
@@ -245,20 +243,19 @@ private slots:
         QVERIFY(silent.start({"--silent-after", "0"}));
         QVERIFY(single.start());
         QVERIFY(stays.start()); // a unit left on the line is written once
-        QProcess leftOn;
-        leftOn.start(QStringLiteral(KVT_BIN), {"write", "--repeat", "--port", stays.device(), m_file});
-        const QString log = m_folders->file("units.csv");
-        const QString oneLog = m_folders->file("one.csv"), noneLog = m_folders->file("none.csv");
-        QProcess repeat, unanswered;
-        repeat.start(QStringLiteral(KVT_BIN), {"write", "--repeat", "--log", log, "--port", line.device(), m_file});
-        unanswered.start(QStringLiteral(KVT_BIN),
-                         {"write", "--identify", "--log", noneLog, "--port", silent.device(), m_file});
+        const QString log = path("units.csv"), oneLog = path("one.csv"), noneLog = path("none.csv");
+        QProcess leftOn, repeat, unanswered;
+        leftOn.start(Kvt, {"write", "--repeat", "--port", stays.device(), m_file});
+        repeat.start(Kvt, {"write", "--repeat", "--log", log, "--port", line.device(), m_file});
+        unanswered.start(Kvt, {"write", "--identify", "--log", noneLog, "--port", silent.device(), m_file});
         const Run one = runKvt({"write", "--identify", "--log", oneLog, "--port", single.device(), m_file});
         QCOMPARE(one.exitCode, 0);
-        QCOMPARE(QString::fromUtf8(one.out).section('\n', 0, 0), Identity.arg("000000001"));
+        QCOMPARE(one.out.left(one.out.indexOf('\n')),
+                 "Identifier: KVT00001    Serial number: 000000001    "
+                 "Firmware version: 3.12    Manufacturing date: 06/2007");
         // A log that cannot be made or written stops the run before the unit hears anything.
         const qsizetype heard = single.requests().size();
-        for (const QString &noLog : {m_folders->file("none/x.csv"), QStringLiteral("/dev/full")}) {
+        for (const QString &noLog : {path("none/x.csv"), QStringLiteral("/dev/full")}) {
             const Run run = runKvt({"write", "--log", noLog, "--port", single.device(), m_file});
             QCOMPARE(run.exitCode, 1);
             QCOMPARE(run.err.section(": ", 0, 1), "kvt: cannot write the log " + noLog);
@@ -272,14 +269,13 @@ private slots:
         QCOMPARE(silent.requests(), QStringList{"R 000 010"});
         for (const auto &[file, row] : {std::pair{oneLog, "KVT00001,000000001,%1,%2,programmed,10"},
                                         std::pair{noneLog, ",,%1,%2,not identified,0"}}) {
-            const QStringList lines = QString::fromUtf8(readFile(file)).split("\r\n");
-            QCOMPARE(lines.size(), 3);
-            QCOMPARE(lines.at(1).section(',', 2, 7), QString(row).arg(m_file, fileHash()));
+            QCOMPARE(logRows(file).size(), 3);
+            QCOMPARE(logRows(file).at(1).section(',', 2, 7), QString(row).arg(m_file, fileHash()));
         }
 
         // Waiting for a unit on a port that is not there says so once, not every second.
         QProcess absent;
-        absent.start(QStringLiteral(KVT_BIN), {"write", "--repeat", "--port", m_folders->file("ttyUSB9"), m_file});
+        absent.start(Kvt, {"write", "--repeat", "--port", path("ttyUSB9"), m_file});
         QByteArray said;
         QTRY_VERIFY((said += absent.readAllStandardError()).contains(NoDevice.toUtf8()));
 
@@ -298,88 +294,50 @@ private slots:
         ::kill(pid_t(leftOn.processId()), SIGINT);
         QVERIFY(leftOn.waitForFinished(5000));
         QCOMPARE(stays.requests().filter(QRegularExpression("^W")).size(), 10);
-        const QStringList lines = QString::fromUtf8(repeat.readAllStandardOutput()).split('\n');
-        const QStringList rows = QString::fromUtf8(readFile(log)).split("\r\n");
+        const QStringList lines = QString::fromUtf8(repeat.readAllStandardOutput()).split('\n'), rows = logRows(log);
         QCOMPARE(lines.size(), 3);
         QCOMPARE(rows.size(), 4);
         QCOMPARE(rows.value(0), "time,port,identifier,serial_number,file,sha256,result,bytes_written,seconds");
         for (int unit = 1; unit <= 2; ++unit) {
-            const QString serial = QStringLiteral("00000000%1").arg(unit);
-            const QString shown = QStringLiteral(
-                                      "Unit %1: KVT00001 %2 - Tracking base successfully programmed, 10 of "
-                                      "10 bytes successfully writted , Elapsed time: \\d+sec - %1 programmed")
-                                      .arg(unit)
-                                      .arg(serial);
-            QVERIFY2(
-                QRegularExpression(QRegularExpression::anchoredPattern(shown)).match(lines.at(unit - 1)).hasMatch(),
-                qPrintable(lines.at(unit - 1)));
-            const QString row =
-                "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d),"
-                + QRegularExpression::escape(
-                    QStringList{line.device(), "KVT00001", serial, m_file, fileHash(), "programmed", "10"}.join(','))
-                + ",\\d+\\.\\d\\d";
-            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(row)).match(rows.at(unit)).hasMatch(),
-                     qPrintable(rows.at(unit)));
+            const QString number = QString::number(unit), serial = "00000000" + number;
+            verifyMatch(lines.at(unit - 1),
+                        "Unit " + number + ": KVT00001 " + serial
+                            + " - Tracking base successfully programmed, 10 of 10 bytes successfully "
+                              "writted , Elapsed time: \\d+sec - "
+                            + number + " programmed");
+            const QStringList fields{line.device(), "KVT00001", serial, m_file, fileHash(), "programmed", "10"};
+            verifyMatch(rows.at(unit),
+                        "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d),"
+                            + QRegularExpression::escape(fields.join(',')) + ",\\d+\\.\\d\\d");
         }
     }
 
-    // The simulator linked as COM2 shows with its link, and so does an unplugged
-    // adapter linked as COM4; so does every serial port the system lists, and nothing else.
-    void portsListsLinkedDevices()
-    {
-        SimUnit sim;
-        QVERIFY(sim.start({"--link", m_folders->configFolder() + "/com2"}));
-        const QString folder = m_folders->configFolder();
-        QVERIFY(QFile::link(folder + "/gone", folder + "/com4")); // an adapter unplugged
-        QVERIFY(QFile::link(sim.device(), folder + "/alias"));
-        QVERIFY(QFile::link(folder + "/alias", folder + "/com3")); // the same device by another name
-        Run run = runKvt({"ports"});
-        QCOMPARE(run.exitCode, 0);
-        const QString out = QString::fromUtf8(run.out);
-        QVERIFY2(out.contains(sim.device() + "  (not a port the system lists)\n  COM2:          " + folder + "/com2 -> "
-                              + sim.device() + '\n'),
-                 run.out.constData());
-        QVERIFY2(out.contains(folder + "/gone  (missing: is it plugged in?)\n  COM4:          " + folder + "/com4 -> "
-                              + folder + "/gone\n"),
-                 run.out.constData());
-        run = runKvt({"ports", "--json"});
-        QCOMPARE(run.exitCode, 0);
-        QStringList devices;
-        QJsonObject simulator;
-        for (const QJsonValue &port : QJsonDocument::fromJson(run.out).array()) {
-            devices << port["device"].toString();
-            if (devices.last() == sim.device())
-                simulator = port.toObject();
-        }
-        QCOMPARE(
-            simulator["com"].toArray().first().toObject(),
-            (QJsonObject{{"name", "COM2"}, {"link", m_folders->configFolder() + "/com2"}, {"target", sim.device()}}));
-        QCOMPARE(simulator["com"].toArray().last().toObject()["name"], "COM3");
-        QCOMPARE(simulator["listed"].toBool(), false);
-        QCOMPARE(simulator["present"].toBool(), true);
-        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-            QVERIFY2(devices.contains(info.systemLocation()), qPrintable(info.systemLocation()));
-        QCOMPARE(devices.size(), QSerialPortInfo::availablePorts().size() + 2); // no COM port without a device
-    }
-
-    // Ctrl+C or SIGTERM cancels cleanly and exits as a shell expects.
+    // Ctrl+C or SIGTERM cancels cleanly and exits as a shell expects. Meanwhile the bar is on the terminal while
+    // the unit is written, not only at the end.
     void stopSignalsEndCleanly()
     {
         for (const auto &[signal, exitCode] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
             SimUnit sim;
             QVERIFY(sim.start({"--delay", "100"}));
             QProcess kvt;
-            const QString log = m_folders->file(QStringLiteral("stopped%1.csv").arg(signal));
-            kvt.start(QStringLiteral(KVT_BIN), {"write", "--log", log, "--port", sim.device(), m_file});
+            const QString log = path(QStringLiteral("stopped%1.csv").arg(signal));
+            const int terminal = startOnTerminal(kvt, {"write", "--log", log, "--port", sim.device(), m_file});
+            pollfd drawn{terminal, POLLIN, 0};
+            QCOMPARE(::poll(&drawn, 1, 5000), 1);
+            char first[8] = {};
+            QCOMPARE(::read(terminal, first, 5), 5);
+            QCOMPARE(first, "\r\x1b[K[");
+            QCOMPARE_LT(sim.requests().size(), 10); // ten replies of 100 ms: most of a second to go
             QTRY_VERIFY_WITH_TIMEOUT(sim.requests().size() >= 2, 5000);
             const qsizetype sent = sim.requests().size();
             ::kill(pid_t(kvt.processId()), signal);
             QVERIFY(kvt.waitForFinished(5000));
+            ::close(terminal);
             QCOMPARE(kvt.exitCode(), exitCode);
             QCOMPARE(kvt.readAllStandardError(), QByteArray("Interrupted, programming aborted...\n"));
             QTRY_VERIFY(sim.drained()); // at most the request already on its way came after
             QVERIFY2(sim.requests().size() <= sent + 1, qPrintable(QString::number(sim.requests().size() - sent)));
-            QCOMPARE(QString::fromUtf8(readFile(log)).split("\r\n").value(1).section(',', 6, 6), "interrupted");
+            QCOMPARE(logRows(log).value(1).section(',', 6, 6), "interrupted");
         }
     }
 };

@@ -2,28 +2,18 @@
 
 #include "image/charset.h"
 #include "image/configfile.h"
-#include "image/encoder.h"
 #include "image/gprs.h"
 #include "kvtrun.h"
 #include "testdocuments.h"
 #include "testenv.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest> // and the whole of QtCore
 
 using namespace kvt::image;
 
 namespace {
 
 constexpr int Zone07 = zoneLine(7);
-
-QList<QByteArray> startupLines()
-{
-    return splitLines(imageBytes(startupDocument()));
-}
 
 QByteArray changed(void (*edit)(Document &))
 {
@@ -32,23 +22,12 @@ QByteArray changed(void (*edit)(Document &))
     return imageBytes(doc);
 }
 
-QByteArray edited(int line, const QByteArray &text)
+// IP boxes that make the GPRS string `length` characters long.
+QByteArray withGprsLength(int length)
 {
-    QList<QByteArray> lines = startupLines();
-    lines[line] = text;
-    return joined(lines);
-}
-
-// A template as a fleet's may be: random values, zones of any 64 memory lines among them,
-// and bytes the configurator does not read back edited by hand: the reserved byte 015,
-// Reserved245 of zone 07 and the first character of the string in bank 065.
-QList<QByteArray> handEditedTemplate(QRandomGenerator &rng)
-{
-    QList<QByteArray> lines = splitLines(imageBytes(kvt::testing::randomDocument(rng)));
-    lines[14] = "001015007";
-    lines[Zone07 + 62] = "007245049";
-    lines[Bank065] = lines[Bank065].endsWith("035") ? "065000036" : "065000035";
-    return lines;
+    Document doc = startupDocument();
+    doc.gprsText(GprsField::Ip) = QString(length - composeGprsString(defaultGprsTexts()).size(), u'1');
+    return imageBytes(doc);
 }
 
 } // namespace
@@ -61,13 +40,17 @@ class TestCliFleet : public QObject {
     QString saved(const QString &name, const QByteArray &bytes) { return writeFile(path(name), bytes); }
 
 private slots:
+    // A template as a fleet's may be: random values, zones of any 64 memory lines among them, and bytes the
+    // configurator does not read back edited by hand: the reserved byte 015, Reserved245 of zone 07 and the first
+    // character of the string in bank 065.
     void setAndBuildBaseKeepEveryOtherByte()
     {
         const quint32 seed = QRandomGenerator::global()->generate();
         QRandomGenerator rng(seed);
-        const QList<QByteArray> original = handEditedTemplate(rng);
-        const QString tmpl = saved(QStringLiteral("template.kvt"), joined(original));
-        const QString json = path(QStringLiteral("unit.json")), out = path(QStringLiteral("unit.kvt"));
+        QList<QByteArray> original = splitLines(imageBytes(kvt::testing::randomDocument(rng)));
+        std::tie(original[14], original[Zone07 + 62]) = std::tuple("001015007", "007245049");
+        original[Bank065] = original[Bank065].endsWith("035") ? "065000036" : "065000035";
+        const QString tmpl = saved("template.kvt", joined(original)), json = path("unit.json"), out = path("unit.kvt");
 
         // Only the lines of the named values change: the PIN's eight and the Cell-ID's four.
         QList<QByteArray> expected = original;
@@ -93,7 +76,7 @@ private slots:
 
         // A GPRS box named: bank 065 takes the composed string, and says the hand-edited one is gone.
         Document doc = decodeParameters(joined(original)).value();
-        doc.gprsText(GprsField::Apn) = QStringLiteral("\"m2m.example\"");
+        doc.gprsText(GprsField::Apn) = "\"m2m.example\"";
         QList<QByteArray> withApn = original;
         const QList<QByteArray> bank = splitLines(toWindows1252(gprsBankText(doc)).value());
         std::copy(bank.begin(), bank.end(), withApn.begin() + Bank065);
@@ -111,8 +94,7 @@ private slots:
 
     void setRefusesAndWritesNothing()
     {
-        const QString in = saved(QStringLiteral("in.kvt"), imageBytes(startupDocument()));
-        const QString out = saved(QStringLiteral("kept.kvt"), "kept\r\n");
+        const QString in = saved("in.kvt", imageBytes(startupDocument())), out = saved("kept.kvt", "kept\r\n");
         const QList<std::pair<QStringList, const char *>> refused{
             {{"SimPin=123456789"}, "SimPin: at most 8 characters"},
             {{"SimPIN=1234"}, "SimPIN: unknown key"},
@@ -130,13 +112,12 @@ private slots:
             {{"Gprs.Apn=a", "Gprs.Apn=b"}, "Gprs.Apn: given twice"},
             {{"Zones.9.CellId=1A2B", "Zones.9.CellId=1A2C"}, "Zones.9.CellId: given twice"},
             {{"Zones.65.CellId=1A2B"},
-             "Zones.65.CellId: name a zone from 1 to 64 and one of its fields: CellIdFlags, CellId, GpsFlags, "
-             "SpeedLimit, StartTime, StopTime, TopLatitude, BottomLatitude, LeftLongitude, RightLongitude, "
-             "AlertOptions"},
-        };
+             "Zones.65.CellId: name a zone from 1 to 64 and one of its fields: CellIdFlags, "
+             "CellId, GpsFlags, SpeedLimit, StartTime, StopTime, TopLatitude, BottomLatitude, "
+             "LeftLongitude, RightLongitude, AlertOptions"}};
         for (const auto &[settings, message] : refused) {
             const Run run = runKvt(QStringList{"set", in, out} + settings);
-            QCOMPARE(run.err, QStringLiteral("kvt: %1\n").arg(QString::fromUtf8(message)));
+            QCOMPARE(run.err, "kvt: " + QString::fromUtf8(message) + '\n');
             QCOMPARE(run.exitCode, 1);
             QCOMPARE(readFile(out), QByteArray("kept\r\n"));
         }
@@ -155,93 +136,68 @@ private slots:
                  "are stored\n");
     }
 
-    void diffStatusAndJson()
+    // kvt diff's status and JSON form, kvt check of several files; every input stops at 16 MiB, and a path where
+    // JSON is read must be a regular file.
+    void diffCheckAndBoundedInputs()
     {
-        const QString a = saved(QStringLiteral("a.kvt"), imageBytes(startupDocument()));
-        const Run same = runKvt({"diff", a, a});
+        const QString good = saved("good.kvt", imageBytes(startupDocument()));
+        const Run same = runKvt({"diff", good, good});
         QCOMPARE(same.exitCode, 0);
         QCOMPARE(same.out, QByteArray());
         QCOMPARE(same.err, QString());
         QList<QByteArray> lines = splitLines(changed([](Document &d) { d.tempHighAlert = 25.5; }));
         lines[Zone07 + 62] = "007245049";
-        const Run json = runKvt({"diff", "--json", a, saved(QStringLiteral("b.kvt"), joined(lines))});
+        const Run json = runKvt({"diff", "--json", good, saved("b.kvt", joined(lines))});
         QCOMPARE(json.exitCode, 1);
-        QCOMPARE(QJsonDocument::fromJson(json.out).object(),
-                 (QJsonObject{{"differences",
-                               QJsonArray{QJsonObject{{"line", 9},
-                                                      {"key", "TempHighAlert"},
-                                                      {"label", "THA"},
-                                                      {"a", u"+125°C"_qs},
-                                                      {"b", u"+25.5°C"_qs}},
-                                          QJsonObject{{"line", 484},
-                                                      {"key", QJsonValue::Null},
-                                                      {"label", "Zone 07 Reserved245"},
-                                                      {"a", "007245048"},
-                                                      {"b", "007245049"}}}}}));
-    }
+        QCOMPARE(QJsonDocument::fromJson(json.out),
+                 QJsonDocument::fromJson(R"({"differences": [{"line": 9, "key": "TempHighAlert", "label": "THA",
+                     "a": "+125°C", "b": "+25.5°C"}, {"line": 484, "key": null, "label": "Zone 07 Reserved245",
+                     "a": "007245048", "b": "007245049"}]})"));
 
-    void checkSeveralFiles()
-    {
-        const QString good = saved(QStringLiteral("good.kvt"), imageBytes(startupDocument()));
-        const QString bad = saved(QStringLiteral("bad.kvt"), "x\r\n"), missing = path(QStringLiteral("missing.kvt"));
-        // IP boxes that make the string 256 characters long, and 255: the unit's limit.
-        const QString longGprs = saved(QStringLiteral("long.kvt"), changed([](Document &d) {
-                                           d.gprsText(GprsField::Ip) = QString(
-                                               256 - composeGprsString(defaultGprsTexts()).size(), u'1');
-                                       }));
-        const QString atLimit = saved(QStringLiteral("limit.kvt"), changed([](Document &d) {
-                                          d.gprsText(GprsField::Ip) = QString(
-                                              255 - composeGprsString(defaultGprsTexts()).size(), u'1');
-                                      }));
-        const QString bank = saved(QStringLiteral("bank.kvt"), edited(Bank065, "065000035"));
-        const QString longWarning =
-            QStringLiteral("kvt: warning: %1: the GPRS string has %2 characters; the unit takes at most 255")
-                .arg(longGprs)
-                .arg(256);
-        const QString bankWarning =
-            QStringLiteral("kvt: warning: %1: bank 065 holds another GPRS string than the GPRS boxes compose; "
-                           "the unit receives the one in bank 065")
-                .arg(bank);
+        lines = splitLines(imageBytes(startupDocument()));
+        lines[Bank065] = "065000035";
+        const QString bad = saved("bad.kvt", "x\r\n"), missing = path("missing.kvt"),
+                      bank = saved("bank.kvt", joined(lines));
+        const QString longGprs = saved("long.kvt", withGprsLength(256)),
+                      atLimit = saved("limit.kvt", withGprsLength(255));
+        const QString longWarning = "kvt: warning: " + longGprs
+            + ": the GPRS string has 256 characters; the unit takes at most 255";
+        const QString bankWarning = "kvt: warning: " + bank
+            + ": bank 065 holds another GPRS string than the GPRS boxes "
+              "compose; the unit receives the one in bank 065";
         const Run run = runKvt({"check", good, bad, longGprs, missing, bank});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err.split(u'\n'),
-                 (QStringList{QStringLiteral("kvt: %1: %2").arg(bad, InvalidFileText), longWarning,
-                              QStringLiteral("kvt: %1: %2").arg(missing, UnreadableFileText), bankWarning, QString()}));
+                 (QStringList{"kvt: " + bad + ": " + InvalidFileText, longWarning,
+                              "kvt: " + missing + ": " + UnreadableFileText, bankWarning, QString()}));
         const Run warned = runKvt({"check", good, atLimit, longGprs, bank});
         QCOMPARE(warned.err, longWarning + u'\n' + bankWarning + u'\n');
         QCOMPARE(warned.exitCode, 0);
-    }
 
-    // Every input stops at 16 MiB, and a path where JSON is read must be a regular file.
-    void inputsAreBounded()
-    {
-        const Run zeros = runKvt({"check", "-"}, QStringLiteral("/dev/zero"));
-        QCOMPARE(zeros.err, QStringLiteral("kvt: -: %1\n").arg(InvalidFileText));
-        const QString out = path(QStringLiteral("out.kvt"));
+        QCOMPARE(runKvt({"check", "-"}, "/dev/zero").err, "kvt: -: " + InvalidFileText + '\n');
+        const QString out = path("out.kvt");
         // 16 MiB are read (and are no JSON); one byte more is refused unread.
         QByteArray big(16 * 1024 * 1024, '\0');
         for (const auto &[size, why] : {std::pair{big.size(), "not valid JSON at offset 1: illegal value"},
                                         {big.size() + 1, "larger than 16 MiB, far more than any configuration"}}) {
             big.resize(size);
-            const QString json = saved(QStringLiteral("big.json"), big);
-            QCOMPARE(runKvt({"build", json, out}).err, QStringLiteral("kvt: %1: %2\n").arg(json, why));
+            const QString json = saved("big.json", big);
+            QCOMPARE(runKvt({"build", json, out}).err, "kvt: " + json + ": " + why + '\n');
         }
-        const Run device = runKvt({"build", "/dev/zero", out});
-        QCOMPARE(device.err, QStringLiteral("kvt: /dev/zero: not a regular file (give - to read standard input)\n"));
-        NamedPipe pipe(path(QStringLiteral("pipe.json")));
-        QCOMPARE(runKvt({"build", path(QStringLiteral("pipe.json")), out}).exitCode, 1);
+        QCOMPARE(runKvt({"build", "/dev/zero", out}).err,
+                 "kvt: /dev/zero: not a regular file (give - to read standard input)\n");
+        NamedPipe pipe(path("pipe.json"));
+        QCOMPARE(runKvt({"build", path("pipe.json"), out}).exitCode, 1);
         QVERIFY(pipe.created());
         QVERIFY(!pipe.wasOpened());
-        const QString kvt = saved(QStringLiteral("template.kvt"), imageBytes(startupDocument()));
-        const Run swapped = runKvt({"build", kvt, out});
+        const Run swapped = runKvt({"build", good, out});
         QCOMPARE(swapped.err,
-                 QStringLiteral("kvt: %1: a configuration file, not JSON: `kvt show --json %1` prints its "
-                                "JSON form, and `kvt build --base %1 JSON OUT` starts from it\n")
-                     .arg(kvt));
+                 u"kvt: %1: a configuration file, not JSON: `kvt show --json %1` prints its JSON form, and "
+                 u"`kvt build --base %1 JSON OUT` starts from it\n"_qs.arg(good));
         QCOMPARE(swapped.exitCode, 1);
         QVERIFY(!QFile::exists(out));
-        QCOMPARE(runKvt({"build", "-", "-"}, saved(QStringLiteral("pin.json"), R"({"SimPin": "1234"})")).out,
-                 changed([](Document &d) { d.simPin = QStringLiteral("1234"); }));
+        QCOMPARE(runKvt({"build", "-", "-"}, saved("pin.json", R"({"SimPin": "1234"})")).out,
+                 changed([](Document &d) { d.simPin = "1234"; }));
     }
 };
 

@@ -1,59 +1,34 @@
 #include "image/charset.h"
 #include "image/codecs.h"
-#include "image/configfile.h"
 #include "image/encoder.h"
-#include "image/gprs.h"
 #include "image/parametertables.h"
 #include "image/storedimage.h"
 #include "testdocuments.h"
 #include "testenv.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace kvt::image;
 
-namespace {
-
-QString memoryLines(int bank, int firstAddress, const QList<int> &values)
-{
-    QString text;
-    for (int i = 0; i < values.size(); ++i)
-        text += QString::asprintf("%03d%03d%03d\r\n", bank, firstAddress + i, values[i]);
-    return text;
-}
-
-QByteArray imageBytes(const Document &doc)
-{
-    return toWindows1252(encodeParameters(doc) + QStringLiteral("\r\n")).value();
-}
-
-// The lines of the start-up document's file, the final empty line last.
-QList<QByteArray> startupLines()
-{
-    return splitLines(imageBytes(startupDocument()));
-}
-QByteArray joinLines(const QList<QByteArray> &lines)
-{
-    return lines.join("\r\n") + "\r\n";
-}
-
-QByteArray withLine(int index, const QByteArray &text)
-{
-    QList<QByteArray> lines = startupLines();
-    lines[index] = text;
-    return joinLines(lines);
-}
-
-} // namespace
-
 class TestImage : public QObject {
     Q_OBJECT
 
+    static QString memoryLines(int bank, int firstAddress, const QList<int> &values)
+    {
+        QString text;
+        for (int i = 0; i < values.size(); ++i)
+            text += QString::asprintf("%03d%03d%03d\r\n", bank, firstAddress + i, values[i]);
+        return text;
+    }
+    static QByteArray imageBytes(const Document &doc) { return toWindows1252(encodeParameters(doc)).value() + "\r\n"; }
+    static QByteArray joinLines(const QList<QByteArray> &lines) { return lines.join("\r\n") + "\r\n"; }
+    // The lines of the start-up document's file, the final empty line last.
+    static QList<QByteArray> startupLines() { return splitLines(imageBytes(startupDocument())); }
+
 private slots:
-    void codecs()
+    void textsAndParameterBytes()
     {
         // The forms the boxes and `kvt show` use; -0.0625 is negative by its sign, shown without "+".
         QCOMPARE((QStringList{temperatureText(125), temperatureText(-0.0), temperatureText(-0.5),
@@ -63,51 +38,42 @@ private slots:
                  (QStringList{u"+125\u00B0C"_qs, u"+0\u00B0C"_qs, u"-0.5\u00B0C"_qs, u"-0.0625\u00B0C"_qs, "127.9375",
                               "5 SMS", "400 seconds", "Minute", "Hour", "Unit 3", "00000101", "100000000",
                               "LOG memory configuration (32700)"}));
-
         // Windows-1252 with its five undefined codes kept as C1 controls; other characters have no code.
-        QCOMPARE(fromWindows1252("\x7f\x80\x81\x9f\xe9\xff"), QStringLiteral(u"\u007f\u20ac\u0081\u0178\u00e9\u00ff"));
+        QCOMPARE(fromWindows1252("\x7f\x80\x81\x9f\xe9\xff"), u"\u007f\u20ac\u0081\u0178\u00e9\u00ff"_qs);
         QCOMPARE((QList<int>{charCode(u'\u20ac'), charCode(u'\u0081'), charCode(u'\u0080'), charCode(u'\u0100')}),
                  (QList<int>{128, 129, -1, -1}));
         QCOMPARE((QList<QChar>{charFromCode(-1), charFromCode(256)}), QList<QChar>(2, QChar::ReplacementCharacter));
         QVERIFY(!toWindows1252(u"\u20ac\u0100"));
         // Control characters shown as their symbols: nothing breaks a line or acts on a terminal.
-        QCOMPARE(visible(QStringLiteral(u"a\u0000\r\n\u001b\u007f\u0085\u00e9")),
-                 QStringLiteral(u"a\u2400\u240d\u240a\u241b\u2421\ufffd\u00e9"));
-    }
+        QCOMPARE(visible(u"a\u0000\r\n\u001b\u007f\u0085\u00e9"_qs), u"a\u2400\u240d\u240a\u241b\u2421\ufffd\u00e9"_qs);
 
-    void gprsString()
-    {
         GprsTexts texts;
         for (int i = 0; i < GprsFieldCount; ++i)
             texts[i] = gprsFieldName(static_cast<GprsField>(i));
         QCOMPARE(composeGprsString(texts),
-                 QStringLiteral("Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,"
-                                "FtpUsername,FtpPassword,Port,Mode;FtpSubDirectory"));
+                 "Apn,Login,Password,Ip,Dns1,Dns2;Tmr1,Trial,Tmr2;FtpServer,"
+                 "FtpUsername,FtpPassword,Port,Mode;FtpSubDirectory");
         // Cut to 256 characters; the length before the cut tells more than the unit's 255.
         texts = {};
         QCOMPARE(composedGprsLength(texts), 14);
         texts[int(GprsField::FtpSubDirectory)] = QString(286, u'd');
-        QCOMPARE(composeGprsString(texts), QStringLiteral(",,,,,;,,;,,,,;") + QString(242, u'd'));
+        QCOMPARE(composeGprsString(texts), ",,,,,;,,;,,,,;" + QString(242, u'd'));
         QCOMPARE(composedGprsLength(texts), 300);
         // What a box may hold: 8-bit characters, no CR, at most 32767 of them.
         QCOMPARE((QList<bool>{isGprsBoxText(QString(32767, u'a')), isGprsBoxText(QString(32768, u'a')),
                               isGprsBoxText(u"a\rb"), isGprsBoxText(u"\u0100"), isGprsBoxText(u"\u20ac\n,;\"")}),
                  (QList<bool>{true, false, false, false, true}));
-    }
 
-    // The whole image of a freshly started configurator, byte for byte.
-    void startupImage()
-    {
+        // The whole image of a freshly started configurator, byte for byte, and the parameter bytes of an edited one.
         QString expected = memoryLines(1, 1,
                                        QList<int>(8, 88) + QList<int>{208, 7, 144, 252, 5, 40, 0} + QList<int>(16, 88)
                                            + QList<int>{4, 4, 1, 0, 0, 0});
         QList<int> zone{0, 126, 126, 126, 126, 0};
-        for (QChar c : QStringLiteral("99909001700000000000N000000000S0000000000W0000000000E"))
+        for (QChar c : u"99909001700000000000N000000000S0000000000W0000000000E"_qs)
             zone << c.unicode();
         zone << 0 << 30 << 30 << 48 << 48;
         for (int n = 1; n <= ZoneCount; ++n)
             expected += memoryLines(n, 183, zone);
-
         // Bank 065: the GPRS string, then "?" up to address 255; then the boxes, Apn first.
         const QString format = composeGprsString(defaultGprsTexts());
         QList<int> bank(GprsBankLineCount, 63);
@@ -117,18 +83,13 @@ private slots:
         for (const char *box : {"\"internet.example\"", "", "\"yourlogin\"", "\"enterpwdhere\"", "\"192.0.2.1\"",
                                 "\"198.51.100.1\"", "\"ftp://ftp.example.com\"", "\"myftpuser\"", "\"ftpsecret\"",
                                 "\"/mydedicatedmolberanedir\"", "2", "21", "0", "30", "60"})
-            expected += QStringLiteral("GPRS:%1\r\n").arg(QLatin1String(box));
+            expected += "GPRS:" + QLatin1String(box) + "\r\n";
+        QCOMPARE(expected.count("\r\n"), 4404);
+        QCOMPARE(encodeParameters(startupDocument()).split("\r\n"), expected.split("\r\n"));
 
-        QCOMPARE(expected.count(QStringLiteral("\r\n")), 4404);
-        QCOMPARE(encodeParameters(startupDocument()).split(QStringLiteral("\r\n")),
-                 expected.split(QStringLiteral("\r\n")));
-    }
-
-    void parameterBytesOfAnEditedDocument()
-    {
         Document doc = startupDocument();
-        doc.simPin = QStringLiteral("123456789");                // only 8 places
-        doc.isdnRecall = QStringLiteral("+4412345678901234567"); // 20 characters, cut to 16
+        doc.simPin = u"123456789"_qs;                // only 8 places
+        doc.isdnRecall = u"+4412345678901234567"_qs; // 20 characters, cut to 16
         std::tie(doc.tempHighAlert, doc.tempLowAlert, doc.trackingCounter) = std::tuple(25.5, -0.5, 255);
         std::tie(doc.smsCatchAlertTimer, doc.rtcIntervalUnit, doc.rtcIntervalCounter) = std::tuple(1, 7, 255);
         for (int n = 1; n <= CheckCount; ++n) // greyed is not a set bit
@@ -144,7 +105,11 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("passesLineCheck");
         QTest::addColumn<bool>("loads");
-
+        const auto withLine = [](int index, const QByteArray &text) {
+            QList<QByteArray> lines = startupLines();
+            lines[index] = text;
+            return joinLines(lines);
+        };
         QTest::newRow("LF line ends") << QByteArray(imageBytes(startupDocument())).replace("\r\n", "\n") << false
                                       << false;
         // A line that is neither empty, nor a GPRS line, nor nine digits in three bytes.
@@ -155,8 +120,7 @@ private slots:
         // An empty or GPRS line where a byte belongs passes the line check but is no byte.
         for (const auto &[line, text] : {std::pair{12, ""}, {3, "GPRS:X300"}, {9, "GPRS:X256"}, {32, "GPRS:X-12"}})
             QTest::addRow("\"%s\" as line %d", text, line + 1) << withLine(line, text) << true << false;
-        QTest::newRow("no GPRS line") << joinLines(startupLines().first(4389)) << true << false;
-        for (int keep : {37, 4133, 4403})
+        for (int keep : {4389, 37, 4133, 4403}) // 4389: no GPRS line
             QTest::addRow("cut after %d lines", keep) << joinLines(startupLines().first(keep)) << true << false;
     }
 
@@ -169,7 +133,7 @@ private slots:
         QCOMPARE(StoredImage::fromBytes(bytes).has_value(), loads);
     }
 
-    void decodingIsPositional()
+    void decodingIsPositionalAndTakesStoredValues()
     {
         // Bank and address digits are not read; a zone with 63 lines shifts the zones after it,
         // the GPRS search still finds the boxes and anything may follow the 15th of them.
@@ -184,25 +148,21 @@ private slots:
         QCOMPARE(shifted.gprs, doc.gprs);
         QCOMPARE(shifted.zoneTexts[3], doc.zoneTexts[3]);
         QCOMPARE(shifted.zoneTexts[4], doc.zoneTexts[4].sliced(11) + doc.zoneTexts[5].left(11));
-        QVERIFY(shifted.zoneTexts[63].endsWith(QStringLiteral("065000034\r\n"))); // '"'
-    }
+        QVERIFY(shifted.zoneTexts[63].endsWith(u"065000034\r\n")); // '"'
 
-    void storedValuesAsTheyStand()
-    {
-        QList<QByteArray> lines = startupLines();
+        lines = startupLines();
         const QList<QByteArray> values = {"049", "088", "050", "000", "233", "088", "128", "088", // PIN: "X" dropped
                                           "255", "007", "000", "008", "000", "255", "077", "088", "043"};
         for (int i = 0; i < values.size(); ++i) // words 2047 and 2048; 015 reserved, not read
             lines[i] = "001001" + values[i];
         std::tie(lines[31], lines[32]) = std::tuple("GPRS:Xab", "GPRS:X+7"); // RTC values: the leading number
         lines[4390] = "001002003"; // the 14 lines after the first GPRS line are not tested for "GPRS:"
-
-        const auto doc = decodeParameters(joinLines(lines)).value();
-        QCOMPARE(doc.simPin + doc.isdnRecall, QStringLiteral(u"12\u0000\u00e9\u20ac+"));
-        QCOMPARE((QList<double>{doc.tempHighAlert, doc.tempLowAlert, doc.trackingCounter, doc.smsCatchAlertTimer,
-                                doc.rtcIntervalUnit, doc.rtcIntervalCounter}),
+        const auto stored = decodeParameters(joinLines(lines)).value();
+        QCOMPARE(stored.simPin + stored.isdnRecall, u"12\u0000\u00e9\u20ac+"_qs);
+        QCOMPARE((QList<double>{stored.tempHighAlert, stored.tempLowAlert, stored.trackingCounter,
+                                stored.smsCatchAlertTimer, stored.rtcIntervalUnit, stored.rtcIntervalCounter}),
                  (QList<double>{127.9375, -3968, 0, 255, 0, 7}));
-        QCOMPARE(doc.gprsText(GprsField::Ip), QStringLiteral("2003"));
+        QCOMPARE(stored.gprsText(GprsField::Ip), u"2003"_qs);
     }
 
     // Random documents load back as they were saved. Their files with hand-edited lines (lone CRs in half
@@ -216,9 +176,8 @@ private slots:
             const Document doc = kvt::testing::randomDocument(rng);
             QCOMPARE(decodeParameters(imageBytes(doc)).value(), doc);
             QList<QByteArray> lines = splitLines(imageBytes(doc));
-            const int zone = rng.bounded(ZoneCount) + 1, first = 37 + 64 * (zone - 1);
-            lines[14] = "001015009";
-            lines[first + 62] = "000000049";
+            const int zone = rng.bounded(ZoneCount) + 1, first = 37 + 64 * (zone - 1), check = round % 32 / 8;
+            std::tie(lines[14], lines[first + 62]) = std::tuple("001015009", "000000049");
             lines[Bank] = "065000" + QByteArray(lines[Bank].endsWith("035") ? "036" : "035");
             if (round % 3 == 1)
                 lines.removeLast();
@@ -227,45 +186,33 @@ private slots:
             QCOMPARE(image.withDocument(image.document()).value(), bytes);
 
             Document changed = image.document();
-            QList<std::pair<int, int>> spans; // the lines that may change: first, count
             ZoneRecord record = ZoneRecord::fromZoneText(changed.zoneTexts[zone - 1]);
+            record.speedLimit = record.speedLimit == u"123" ? u"124"_qs : u"123"_qs;
             switch (round % 4) {
-            case 0:
-                changed.tempLowAlert = changed.tempLowAlert == 25.5 ? 26 : 25.5;
-                spans = {{10, 2}};
-                break;
-            case 1:
-                changed.check(3 + 8 * (round % 32 / 8)) ^= 1;
-                spans = {{33 + round % 32 / 8, 1}};
-                break;
-            case 2:
-                record.speedLimit = record.speedLimit == u"123" ? QStringLiteral("124") : QStringLiteral("123");
-                changed.zoneTexts[zone - 1] = record.patchedZoneText(changed.zoneTexts[zone - 1], zone);
-                spans = {{first + 6, 3}};
-                break;
-            case 3:
-                changed.gprsText(GprsField::Port) += u'1';
-                spans = {{Bank, 256}, {Gprs + 11, 1}};
-                break;
+            case 0: changed.tempLowAlert = changed.tempLowAlert == 25.5 ? 26 : 25.5; break;
+            case 1: changed.check(3 + 8 * check) ^= 1; break;
+            case 2: changed.zoneTexts[zone - 1] = record.patchedZoneText(changed.zoneTexts[zone - 1], zone); break;
+            case 3: changed.gprsText(GprsField::Port) += u'1'; break;
             }
+            // The lines that may change: first, count.
+            const QList<std::pair<int, int>> spans = QList<QList<std::pair<int, int>>>{
+                {{10, 2}}, {{33 + check, 1}}, {{first + 6, 3}}, {{Bank, 256}, {Gprs + 11, 1}}}[round % 4];
             bool replaced = false;
             const QByteArray written = image.withDocument(changed, &replaced).value();
             QCOMPARE(replaced, composeGprsString(changed.gprs) != composeGprsString(image.document().gprs));
             QCOMPARE(decodeParameters(written).value(), changed);
             const QList<QByteArray> after = splitLines(written), before = splitLines(bytes);
             QCOMPARE(after.size(), before.size());
-            for (int i = 0; i < before.size(); ++i) {
-                const bool named = std::any_of(spans.begin(), spans.end(),
-                                               [i](auto s) { return i >= s.first && i < s.first + s.second; });
-                if (!named)
+            for (int i = 0; i < before.size(); ++i)
+                if (std::none_of(spans.begin(), spans.end(),
+                                 [i](auto s) { return i >= s.first && i < s.first + s.second; }))
                     QCOMPARE(after[i], before[i]);
-            }
         }
     }
 
     // The string bank 065 holds, the "?" after it left out: as saved, edited by hand (an empty line in it too)
     // or left out; a changed string writes the whole bank anew.
-    void storedGprsBank()
+    void storedGprsBankAndFailedSaves()
     {
         const QList<QByteArray> saved = startupLines();
         const QString format = composeGprsString(defaultGprsTexts());
@@ -279,38 +226,33 @@ private slots:
             QCOMPARE(image.storedGprsString(), stored);
             QCOMPARE(image.gprsBankAgrees(), stored == format);
             Document changed = image.document();
-            changed.gprsText(GprsField::Tmr2) = QStringLiteral("61");
+            changed.gprsText(GprsField::Tmr2) = u"61"_qs;
             bool replaced = true;
-            const QList<QByteArray> written = splitLines(image.withDocument(changed, &replaced).value());
+            QCOMPARE(splitLines(image.withDocument(changed, &replaced).value()), splitLines(imageBytes(changed)));
             QCOMPARE(replaced, stored != format);
-            QCOMPARE(written, splitLines(imageBytes(changed)));
         }
-        Document noCode = startupDocument(); // a character without a code is not written
-        noCode.simPin = QStringLiteral(u"\u0100");
-        QVERIFY(!StoredImage::fromBytes(joinLines(saved))->withDocument(noCode));
-    }
+        Document uncoded = startupDocument(); // a character without a code is not written
+        uncoded.simPin = u"\u0100"_qs;
+        QVERIFY(!StoredImage::fromBytes(joinLines(saved))->withDocument(uncoded));
 
-    void failedSaveKeepsTheOldFile()
-    {
+        // A failed save keeps the old file.
         QTemporaryDir dir;
-        const QString kept = dir.filePath(QStringLiteral("kept.kvt"));
-        writeFile(kept, "old contents");
-        const QString noCode = QStringLiteral(
-            "The configuration holds characters that have no code in the Windows-1252 character set.");
-        const QString refused = QStringLiteral("The configuration holds a line that is neither a memory line nor a "
-                                               "GPRS line of at most 32767 characters.");
+        const QString kept = writeFile(dir.filePath("kept.kvt"), "old contents");
+        const QString noCode =
+            u"The configuration holds characters that have no code in the Windows-1252 character set."_qs;
+        const QString refused = u"The configuration holds a line that is neither a memory line nor a GPRS line of at "
+                                u"most 32767 characters."_qs;
         // A character without a code (never written as a wider number), a CR that would split a GPRS
         // line, or more than a box holds.
+        QString why;
         for (const auto &[apn, message] :
-             {std::pair{QStringLiteral(u"\u0100"), noCode}, {"6\r0", refused}, {QString(32768, u'a'), refused}}) {
+             {std::pair{u"\u0100"_qs, noCode}, {"6\r0", refused}, {QString(32768, u'a'), refused}}) {
             Document doc = startupDocument();
             doc.gprsText(GprsField::Apn) = apn;
-            QString why;
             QVERIFY(!writeConfigurationFile(kept, encodeParameters(doc), &why));
             QCOMPARE(why, message);
             QCOMPARE(readFile(kept), QByteArray("old contents"));
         }
-        QString why;
         QVERIFY(!writeConfigurationBytes(kept, "001001001\r\n01\r\n", &why));
         QCOMPARE(why, refused);
         QVERIFY(!writeConfigurationFile(dir.path(), encodeParameters(startupDocument()))); // over a folder

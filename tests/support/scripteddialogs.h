@@ -3,17 +3,14 @@
 #include "ui/dialogs.h"
 
 #include <QList>
-#include <QString>
 
 #include <functional>
-#include <optional>
 
 // Dialogs for tests: records every message and answers from scripts.
 class ScriptedDialogs final : public kvt::ui::Dialogs {
 public:
     struct Shown {
-        QString title;
-        QString text;
+        QString title, text;
         kvt::ui::MessageIcon icon;
         bool yesNo;
         QString detail = {};
@@ -26,12 +23,31 @@ public:
     // Called while a message is "on screen" (e.g. to look at a window then).
     std::function<void(const Shown &)> onMessage;
 
-    void message(QWidget *parent, const QString &title, const QString &text, kvt::ui::MessageIcon icon,
-                 const QString &detail = QString()) override;
-    kvt::ui::Answer askYesNo(QWidget *parent, const QString &title, const QString &text,
-                             kvt::ui::MessageIcon icon) override;
-    std::optional<QString> openFileName(QWidget *parent, const QString &filterText, const QString &startPath) override;
-    std::optional<QString> saveFileName(QWidget *parent, const QString &filterText, const QString &startPath) override;
+    void message(QWidget *, const QString &title, const QString &text, kvt::ui::MessageIcon icon,
+                 const QString &detail = QString()) override
+    {
+        show({title, text, icon, false, detail});
+    }
+    kvt::ui::Answer askYesNo(QWidget *, const QString &title, const QString &text, kvt::ui::MessageIcon icon) override
+    {
+        show({title, text, icon, true});
+        return answers.isEmpty() ? kvt::ui::Answer::No : answers.takeFirst();
+    }
+    std::optional<QString> openFileName(QWidget *, const QString &f, const QString &) override { return file(f); }
+    std::optional<QString> saveFileName(QWidget *, const QString &f, const QString &) override { return file(f); }
 
     const Shown *last() const { return shown.isEmpty() ? nullptr : &shown.last(); }
+
+private:
+    void show(const Shown &message)
+    {
+        shown.append(message);
+        if (onMessage)
+            onMessage(shown.last());
+    }
+    std::optional<QString> file(const QString &filter)
+    {
+        fileFilters.append(filter);
+        return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
+    }
 };

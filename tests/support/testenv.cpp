@@ -17,18 +17,16 @@ QByteArray stderrOf(const std::function<void()> &run)
     run();
     ::dup2(saved, STDERR_FILENO);
     ::close(saved);
-    file.seek(0);
-    return file.readAll();
+    return file.seek(0) ? file.readAll() : "<not captured>";
 }
 
 TestFolders::TestFolders() : m_oldConfig(qgetenv("XDG_CONFIG_HOME")), m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("config/kvt"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(m_dir.filePath(QStringLiteral("runtime")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", m_dir.filePath(QStringLiteral("runtime")).toLocal8Bit());
+    QDir(m_dir.path()).mkpath("config/kvt");
+    QDir(m_dir.path()).mkpath("runtime");
+    QFile::setPermissions(file("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", file("config").toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", file("runtime").toLocal8Bit());
 }
 
 TestFolders::~TestFolders()
@@ -37,21 +35,13 @@ TestFolders::~TestFolders()
     qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
 }
 
-QString TestFolders::configFolder() const
-{
-    return m_dir.filePath(QStringLiteral("config/kvt"));
-}
-
 NamedPipe::NamedPipe(const QString &path) : m_path(QFile::encodeName(path))
 {
-    m_created = ::mkfifo(m_path.constData(), 0600) == 0;
-    if (!m_created)
+    if (!(m_created = ::mkfifo(m_path.constData(), 0600) == 0))
         return;
     m_watchdog = std::thread([this] {
-        const int fd = ::open(m_path.constData(), O_WRONLY); // waits for a reader
-        if (fd >= 0) {
-            if (!m_stopping)
-                m_opened = true;
+        if (const int fd = ::open(m_path.constData(), O_WRONLY); fd >= 0) { // waits for a reader
+            m_opened = !m_stopping;
             ::close(fd);
         }
     });
@@ -65,8 +55,7 @@ NamedPipe::~NamedPipe()
     m_stopping = true;
     const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
     m_watchdog.join();
-    if (fd >= 0)
-        ::close(fd);
+    ::close(fd); // nothing when it did not open
     ::unlink(m_path.constData());
 }
 

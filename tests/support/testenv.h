@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -21,7 +20,7 @@ public:
     TestFolders();
     ~TestFolders();
     QString path() const { return m_dir.path(); }
-    QString configFolder() const; // what kvt::programmer::configFolder() returns
+    QString configFolder() const { return file("config/kvt"); } // what kvt::programmer::configFolder() returns
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
 private:
@@ -44,7 +43,6 @@ public:
 private:
     QByteArray m_path;
     bool m_created = false;
-    std::atomic_bool m_opened = false;
-    std::atomic_bool m_stopping = false;
+    std::atomic_bool m_opened = false, m_stopping = false;
     std::thread m_watchdog;
 };
