@@ -5,7 +5,6 @@
 #include "programmerwindow/programmerwindow.h"
 #include "scripteddialogs.h"
 #include "simunit.h"
-#include "testenv.h"
 
 #include <QSerialPort>
 #include <QtTest>
@@ -22,12 +21,11 @@ const QString JustOpened = QStringLiteral("File Communication Programming Write(
 const QString Imported = QStringLiteral("File Communication Programming Write Read");
 
 struct Case {
-    const char *unit;       // the simulator's options; "read": the identity read
-    QString title, message; // a summary's seconds are written "<n>"
-    QString status = {};    // Label2 while the message is up
-    int done = 0;           // the bar then
-    int requests = 0;
-    bool emptyFile = false; // imported instead of the start-up document
+    const char *unit;           // the simulator's options; "read": the identity read
+    QString title, message;     // a summary's seconds are written "<n>"
+    QString status = {};        // Label2 while the message is up
+    int done = 0, requests = 0; // the bar then; the requests the unit heard
+    bool emptyFile = false;     // imported instead of the start-up document
 };
 
 } // namespace
@@ -98,8 +96,7 @@ private slots:
         NamedPipe pipe(m_folders->file(QStringLiteral("x.kvt")));
         for (const char *name : {"gone.kvt", "x.kvt"}) {
             import(m_folders->file(QLatin1String(name)));
-            QCOMPARE(m_dialogs->last()->title + '|' + m_dialogs->last()->text,
-                     "Error Message|Unable to read the configuration file, loading aborted...");
+            QCOMPARE(message(), "Error Message|Unable to read the configuration file, loading aborted...");
             QCOMPARE(text(w, "Label1"), good);
             QCOMPARE(menuState(w), Imported);
         }
@@ -107,8 +104,7 @@ private slots:
 
         // A field over 255 refuses the whole file, even after a good import.
         import(writeFile(m_folders->file(QStringLiteral("bad.kvt")), readFile(good).replace("001001", "001256")));
-        QCOMPARE(m_dialogs->last()->title + '|' + m_dialogs->last()->text,
-                 "Error Message|Invalid or corrupted configuration file, loading aborted...");
+        QCOMPARE(message(), "Error Message|Invalid or corrupted configuration file, loading aborted...");
         QCOMPARE(m_dialogs->last()->icon, MessageIcon::Exclamation);
         QCOMPARE(text(w, "Label1"), NoFile);
         QCOMPARE(menuState(w), JustOpened);
@@ -196,10 +192,7 @@ private slots:
             item(w, name)->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(m_dialogs->shown.size(), 1, 60000);
         sampler.stop();
-        QCOMPARE(m_dialogs->last()->title + '|'
-                     + QString(m_dialogs->last()->text)
-                           .replace(QRegularExpression("(?<=Elapsed time: )\\d+(?=sec$)"), "<n>"),
-                 c.title + '|' + c.message);
+        QCOMPARE(message(), c.title + '|' + c.message);
         QCOMPARE(m_dialogs->last()->icon,
                  c.title.endsWith("Error Message") ? MessageIcon::Exclamation : MessageIcon::None);
 
@@ -265,10 +258,8 @@ private slots:
         QFETCH(QString, unit);
         QFETCH(QStringList, box);
         const QString com3 = m_folders->configFolder() + "/com3";
-        if (unit.isEmpty())
-            QVERIFY(QFile::link(m_folders->configFolder() + "/gone", com3));
-        else
-            QVERIFY(m_sim->start({"--identifier", unit, "--link", com3}));
+        QVERIFY(unit.isEmpty() ? QFile::link(m_folders->configFolder() + "/gone", com3)
+                               : m_sim->start({"--identifier", unit, "--link", com3}));
         kvt::ui::WidgetDialogs dialogs;
         m_window = new ProgrammerWindow(dialogs);
         m_window->show();
@@ -351,9 +342,14 @@ private:
         m_window = new ProgrammerWindow(*m_dialogs);
         m_window->show();
         m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window))
-            qWarning("the programmer window did not become active");
+        Q_UNUSED(QTest::qWaitForWindowActive(m_window)); // the checks after it tell
         return m_window;
+    }
+    // The last message as "title|text", a summary's seconds written "<n>".
+    QString message() const
+    {
+        static const QRegularExpression seconds("(?<=Elapsed time: )\\d+(?=sec$)");
+        return m_dialogs->last()->title + '|' + QString(m_dialogs->last()->text).replace(seconds, "<n>");
     }
     QString savedFile(const QString &name) { return writeSavedImage(m_folders->file(name)); }
     void import(const std::optional<QString> &answer)
