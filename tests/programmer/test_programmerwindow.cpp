@@ -152,16 +152,12 @@ private slots:
         QTest::addColumn<Case>("c");
         const auto add = [](const char *name, const Case &c) { QTest::newRow(name) << c; };
         const QString noReply = "No response received from tracking unit, programming aborted...";
-        const QString lines = "%1 of 4389 bytes successfully programmed";
-        add("whole file",
-            {"", "Programming Message",
-             "Tracking base successfully programmed, 4389 of 4389 bytes "
-             "successfully writted , Elapsed time: <n>sec",
-             lines.arg(4389), 4389, 4389});
-        add("empty file", // no bar that turns into a busy indicator
-            {"", "Programming Message",
-             "Tracking base successfully programmed, 0 of 0 bytes successfully writted , Elapsed time: <n>sec",
-             "Serial port COM 1 successfully opened...", 0, 0, true});
+        const QString lines = "%1 of 4389 bytes successfully programmed", summary = "Programming Message";
+        const QString done =
+            "Tracking base successfully programmed, %1 of %1 bytes successfully writted , Elapsed time: <n>sec";
+        add("whole file", {"", summary, done.arg(4389), lines.arg(4389), 4389, 4389});
+        // no bar that turns into a busy indicator
+        add("empty file", {"", summary, done.arg(0), "Serial port COM 1 successfully opened...", 0, 0, true});
         add("unit falls silent", {"--silent-after 5", "Progrmming Error Message", noReply, lines.arg(5), 5, 6});
         add("identity on COM3",
             {"read --identifier KVT12345 --serial SN0000042 --firmware 1023 --date 1108", "Device ID",
@@ -239,49 +235,46 @@ private slots:
     // names the device and the reason below it; an identity holding CR, LF,
     // an escape sequence and a NUL keeps every byte, on screen and for a
     // screen reader.
-    void realBoxes_data()
+    void realBoxes()
     {
-        QTest::addColumn<QString>("unit");    // the simulator's identifier; none: COM3 leads nowhere
-        QTest::addColumn<QStringList>("box"); // title, text, informative text, then the labels' accessible names
         const QString open = "Unable to open the Serial Port, Programming aborted...";
-        const QString gone = "COM3 -> FOLDER/gone: No such file or directory - is it plugged in? see `kvt ports`";
+        const QString gone = "COM3 -> " + m_folders->configFolder()
+            + "/gone: No such file or directory - is it plugged in? see `kvt ports`";
         const QString identity = QString::fromUtf8(
             "Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: "
             "000000001    Firmware version: 3.12    Manufacturing date: 06/2007");
-        QTest::newRow("open failure") << QString() << QStringList{"Error Message", open, gone, open, gone};
-        QTest::newRow("odd identity") << QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"
-                                      << QStringList{"Device ID", identity, "", identity};
-    }
-
-    void realBoxes()
-    {
-        QFETCH(QString, unit);
-        QFETCH(QStringList, box);
+        // The simulator's identifier (none: COM3 leads nowhere); the box's title, text and informative text,
+        // then the labels' accessible names.
+        const std::pair<QString, QStringList> rows[] = {
+            {QString(), {"Error Message", open, gone, open, gone}},
+            {QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z", {"Device ID", identity, "", identity}}};
         const QString com3 = m_folders->configFolder() + "/com3";
-        QVERIFY(unit.isEmpty() ? QFile::link(m_folders->configFolder() + "/gone", com3)
-                               : m_sim->start({"--identifier", unit, "--link", com3}));
-        kvt::ui::WidgetDialogs dialogs;
-        m_window = new ProgrammerWindow(dialogs);
-        m_window->show();
-        item(m_window, "Com3")->trigger();
-        QStringList seen;
-        QTimer look;
-        connect(&look, &QTimer::timeout, [&] {
-            auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!shown)
-                return;
-            seen = QStringList{shown->windowTitle(), shown->text(), shown->informativeText()};
-            for (const char *label : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) // what a screen reader reads
-                if (QLabel *l = shown->findChild<QLabel *>(label); l && !l->text().isEmpty())
-                    seen << accessible(l)->text(QAccessible::Name);
-            shown->accept();
-        });
-        look.start(10);
-        item(m_window, "ReadMenu")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 5000);
-        box.replaceInStrings("FOLDER", m_folders->configFolder());
-        m_window->close(); // while its dialogs are still there
-        QCOMPARE(seen, box);
+        for (const auto &[unit, box] : rows) {
+            QVERIFY(unit.isEmpty() ? QFile::link(m_folders->configFolder() + "/gone", com3)
+                                   : m_sim->start({"--identifier", unit, "--link", com3}));
+            kvt::ui::WidgetDialogs dialogs;
+            m_window = new ProgrammerWindow(dialogs);
+            m_window->show();
+            item(m_window, "Com3")->trigger();
+            QStringList seen;
+            QTimer look;
+            connect(&look, &QTimer::timeout, [&] {
+                auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!shown)
+                    return;
+                seen = QStringList{shown->windowTitle(), shown->text(), shown->informativeText()};
+                for (const char *label :
+                     {"qt_msgbox_label", "qt_msgbox_informativelabel"}) // what a screen reader reads
+                    if (QLabel *l = shown->findChild<QLabel *>(label); l && !l->text().isEmpty())
+                        seen << accessible(l)->text(QAccessible::Name);
+                shown->accept();
+            });
+            look.start(10);
+            item(m_window, "ReadMenu")->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 5000);
+            m_window->close(); // while its dialogs are still there
+            QCOMPARE(seen, box);
+        }
     }
 
 private:
