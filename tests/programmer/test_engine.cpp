@@ -430,19 +430,17 @@ private slots:
         static int before = 0;
         for (int number : {SIGUSR1, SIGUSR2})
             std::signal(number, [](int number) { before = number; });
-        const auto descriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
-        const uint open = descriptors();
+        const uint open = QDir("/proc/self/fd").count();
         {
             StopSignals stop({SIGUSR1, SIGUSR2});
             QVERIFY(stop.isValid());
             pollfd ready{stop.fd(), POLLIN, 0};
             QCOMPARE(std::tuple(stop.take(), ::poll(&ready, 1, 0)), std::tuple(0, 0));
-            for (int number : {SIGUSR2, SIGUSR1})
-                std::raise(number);
+            std::raise(SIGUSR2), std::raise(SIGUSR1);
             QCOMPARE((std::tuple{::poll(&ready, 1, 0), stop.take(), stop.take()}), std::tuple(1, SIGUSR2, SIGUSR2));
             QCOMPARE(before, 0);
         }
-        QCOMPARE(descriptors(), open);
+        QCOMPARE(QDir("/proc/self/fd").count(), open);
         for (int number : {SIGUSR1, SIGUSR2}) {
             std::raise(number);
             QCOMPARE(before, number);
