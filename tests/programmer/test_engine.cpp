@@ -407,8 +407,7 @@ private slots:
               {0, int(ENOTTY), 0, "get, " + write},                                // no such setting
               {0, 0, int(EPERM), "get, set low, " + write}}) {                     // refused
             seen.clear();
-            std::tie(FakeDriver::flags, FakeDriver::getError, FakeDriver::setError) = std::tie(flags, getError,
-                                                                                               setError);
+            FakeDriver::flags = flags, FakeDriver::getError = getError, FakeDriver::setError = setError;
             serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set};
             SimUnit sim;
             QVERIFY(sim.start());
