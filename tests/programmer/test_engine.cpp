@@ -7,7 +7,6 @@
 #include "programmer/stopsignals.h"
 
 #include "simunit.h"
-#include "testenv.h"
 
 #include <QSerialPort>
 #include <QSocketNotifier>
@@ -22,7 +21,6 @@
 #include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 using namespace kvt::programmer;
@@ -40,11 +38,6 @@ struct Case {
     int done = 0, requests = 0; // lines acknowledged; how many of the expected requests went out
     bool waited = false;        // whether a time-out was waited
 };
-} // namespace
-
-Q_DECLARE_METATYPE(Case)
-
-namespace {
 // A driver that keeps its serial flags here and records what it is asked.
 struct FakeDriver {
     static inline int flags = 0, getError = 0, setError = 0; // errno to fail with
@@ -73,6 +66,8 @@ struct FakeDriver {
 };
 } // namespace
 
+Q_DECLARE_METATYPE(Case)
+
 class EngineTest : public QObject {
     Q_OBJECT
 
@@ -98,7 +93,7 @@ private slots:
 
     // The window's test reads the settings file's odd lines; here, the
     // file edited on Linux and its writing as four CR LF lines.
-    void settingsFile()
+    void settingsFileAndPortNames()
     {
         const QString path = settingsFilePath();
         QCOMPARE(path, m_folders->configFolder() + QStringLiteral("/MolbSerial.cfg"));
@@ -108,16 +103,17 @@ private slots:
         QVERIFY(writeSerialSettings(path, S{2, true, true, false}));
         QCOMPARE(readFile(path), QByteArray("2\r\n1\r\n1\r\n0\r\n"));
         QVERIFY(!writeSerialSettings(path + QStringLiteral("/MolbSerial.cfg"), S{})); // a file in the way
-    }
 
-    void portNamesMapToDevices()
-    {
+        // COM port names map to devices.
         const QString folder = m_folders->configFolder();
         QVERIFY(QFile::link(QStringLiteral("/dev/ttyACM0"), folder + QStringLiteral("/com1")));
         QVERIFY(QFile::link(QStringLiteral("dev/ttyUSB7"), folder + QStringLiteral("/com3"))); // relative
         for (const QString row : {"COM1 /dev/ttyACM0", "com1 /dev/ttyACM0", "COM2 /dev/ttyS1", "COM3 HERE/dev/ttyUSB7",
                                   "/dev/ttyUSB0 /dev/ttyUSB0", "COM5 COM5"}) // HERE: the configuration folder
             QCOMPARE(portDevice(row.section(u' ', 0, 0)), row.section(u' ', 1).replace("HERE", folder));
+        // Four bytes of digits in a lock file are a pid in text, not one in binary.
+        QCOMPARE(readLockFile("123\n").pid, 123);
+        QCOMPARE(readLockFile(" 42\n").pid, 42);
     }
 
     void endsWhereItShould_data()
@@ -183,11 +179,9 @@ private slots:
         read ? m_engine->startReadId(com2, device) : m_engine->startWrite(path, com2, device);
         QVERIFY(m_finished->wait(5000));
         const qint64 silence = clock.elapsed() - lastWord;
-        if (c.waited) { // the reply time-out, 1000 ms
-            QCOMPARE_GE(silence, 990);
-            QCOMPARE_LT(silence, 1400);
-        } else if (!m_opened->isEmpty()) {
-            QCOMPARE_LT(silence, 900);
+        if (c.waited || !m_opened->isEmpty()) { // waited: the reply time-out, 1000 ms
+            QCOMPARE_GE(silence, c.waited ? 990 : 0);
+            QCOMPARE_LT(silence, c.waited ? 1400 : 900);
         }
         QVERIFY(!m_engine->isBusy());
         if (!absent && QFile::exists(sim.device())) // not hung up: let go at once
@@ -250,15 +244,13 @@ private slots:
     {
         int master = -1, slave = -1;
         char name[256] = {};
-        QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
         termios raw{};
-        QCOMPARE(tcgetattr(slave, &raw), 0);
         // Another line than the unit's, which the port then sets; a pseudo-terminal keeps the speed, the
         // stop bits and the flow control (and always has 8 bits without parity).
         cfmakeraw(&raw);
         raw.c_cflag |= CSTOPB | CRTSCTS;
         cfsetspeed(&raw, B19200);
-        QCOMPARE(tcsetattr(slave, TCSANOW, &raw), 0);
+        QCOMPARE(openpty(&master, &slave, name, &raw, nullptr), 0);
         QVERIFY(!LowLatency(slave).isRequested()); // a pseudo-terminal's driver has no such setting
         connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [slave] {
             termios line{};
@@ -278,10 +270,8 @@ private slots:
         QCOMPARE(::write(master, "XX", 2), 2);
         QTRY_COMPARE(unread(), 2);
         connect(m_engine.get(), &ProgrammingEngine::portOpened, this, earlyEcho);
-        connect(m_engine.get(), &ProgrammingEngine::progressed, this, [&](int done) {
-            if (done == 1)
-                earlyEcho();
-        });
+        connect(m_engine.get(), &ProgrammingEngine::progressed, this,
+                [&](int done) { done == 1 ? earlyEcho() : void(); });
         QByteArray sent; // the third request alone is answered when it comes
         QSocketNotifier unit(master, QSocketNotifier::Read);
         connect(&unit, &QSocketNotifier::activated, this, [&] {
@@ -333,12 +323,6 @@ private slots:
     // Another program's lock, whatever its form, keeps the unit from us:
     // nothing is sent and the lock stays. A lock of an ended process is
     // taken over: ours while the port is open, gone after.
-    // Four bytes of digits are a pid in text, not one in binary.
-    void shortTextLocks()
-    {
-        QCOMPARE(readLockFile("123\n").pid, 123);
-        QCOMPARE(readLockFile(" 42\n").pid, 42);
-    }
 
     void portIsNeverShared_data()
     {
@@ -379,18 +363,13 @@ private slots:
         QVERIFY(m_finished->wait(5000));
         ::close(holder);
         QTRY_VERIFY(sim.drained());
-        if (reason.isEmpty()) {
-            QCOMPARE(outcome().kind, Outcome::Programmed);
-            QCOMPARE(lockWhileOpen, QByteArray::number(getpid()).rightJustified(10, ' ') + '\n');
-            QCOMPARE(readFile(lockFile), QByteArray("<missing>"));
-            return;
-        }
-        QCOMPARE(outcome().kind, Outcome::OpenFailed);
-        QCOMPARE(outcome().text, QStringLiteral("Unable to open the Serial Port, Programming aborted..."));
+        const bool taken = reason.isEmpty(); // the lock of an ended process: ours while the port is open
+        QCOMPARE(outcome().kind, taken ? Outcome::Programmed : Outcome::OpenFailed);
+        QCOMPARE(lockWhileOpen, taken ? QByteArray::number(getpid()).rightJustified(10, ' ') + '\n' : QByteArray());
         QCOMPARE(outcome().detail,
-                 sim.device() + ": Device or resource busy - " + QString(reason).replace("LOCK", lockFile));
-        QCOMPARE(sim.requests(), QStringList());
-        QCOMPARE(readFile(lockFile), lock.isEmpty() ? QByteArray("<missing>") : lock);
+                 taken ? QString() : sim.device() + ": Device or resource busy - " + reason.replace("LOCK", lockFile));
+        QCOMPARE(sim.requests(), taken ? writeRequests(smallFile()) : QStringList());
+        QCOMPARE(readFile(lockFile), lock.isEmpty() || taken ? QByteArray("<missing>") : lock);
     }
 
     // A user who may not open the device is told which group may: the
@@ -439,8 +418,7 @@ private slots:
               {0, int(ENOTTY), 0, rtsOff, "get, DTR on, RTS off, " + write},            // no such setting
               {0, 0, int(EPERM), S{}, "get, set low, DTR on, RTS on, " + write}}) {     // refused
             seen.clear();
-            std::tie(FakeDriver::flags, FakeDriver::getError, FakeDriver::setError) = std::tuple(flags, getError,
-                                                                                                 setError);
+            FakeDriver::flags = flags, FakeDriver::getError = getError, FakeDriver::setError = setError;
             serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set, &FakeDriver::setLine};
             SimUnit sim;
             QVERIFY(sim.start());
@@ -462,19 +440,17 @@ private slots:
         static int before = 0;
         for (int number : {SIGUSR1, SIGUSR2})
             std::signal(number, [](int number) { before = number; });
-        const auto descriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
-        const uint open = descriptors();
+        const uint open = QDir("/proc/self/fd").count();
         {
             StopSignals stop({SIGUSR1, SIGUSR2});
             QVERIFY(stop.isValid());
             pollfd ready{stop.fd(), POLLIN, 0};
             QCOMPARE(std::tuple(stop.take(), ::poll(&ready, 1, 0)), std::tuple(0, 0));
-            for (int number : {SIGUSR2, SIGUSR1})
-                std::raise(number);
+            std::raise(SIGUSR2), std::raise(SIGUSR1);
             QCOMPARE((std::tuple{::poll(&ready, 1, 0), stop.take(), stop.take()}), std::tuple(1, SIGUSR2, SIGUSR2));
             QCOMPARE(before, 0);
         }
-        QCOMPARE(descriptors(), open);
+        QCOMPARE(QDir("/proc/self/fd").count(), open);
         for (int number : {SIGUSR1, SIGUSR2}) {
             std::raise(number);
             QCOMPARE(before, number);

@@ -5,7 +5,6 @@
 #include "programmerwindow/programmerwindow.h"
 #include "scripteddialogs.h"
 #include "simunit.h"
-#include "testenv.h"
 
 #include <QSerialPort>
 #include <QtTest>
@@ -22,12 +21,11 @@ const QString JustOpened = QStringLiteral("File Communication Programming Write(
 const QString Imported = QStringLiteral("File Communication Programming Write Read");
 
 struct Case {
-    const char *unit;       // the simulator's options; "read": the identity read
-    QString title, message; // a summary's seconds are written "<n>"
-    QString status = {};    // Label2 while the message is up
-    int done = 0;           // the bar then
-    int requests = 0;
-    bool emptyFile = false; // imported instead of the start-up document
+    const char *unit;           // the simulator's options; "read": the identity read
+    QString title, message;     // a summary's seconds are written "<n>"
+    QString status = {};        // Label2 while the message is up
+    int done = 0, requests = 0; // the bar then; the requests the unit heard
+    bool emptyFile = false;     // imported instead of the start-up document
 };
 
 } // namespace
@@ -98,8 +96,7 @@ private slots:
         NamedPipe pipe(m_folders->file(QStringLiteral("x.kvt")));
         for (const char *name : {"gone.kvt", "x.kvt"}) {
             import(m_folders->file(QLatin1String(name)));
-            QCOMPARE(m_dialogs->last()->title + '|' + m_dialogs->last()->text,
-                     "Error Message|Unable to read the configuration file, loading aborted...");
+            QCOMPARE(message(), "Error Message|Unable to read the configuration file, loading aborted...");
             QCOMPARE(text(w, "Label1"), good);
             QCOMPARE(menuState(w), Imported);
         }
@@ -107,8 +104,7 @@ private slots:
 
         // A field over 255 refuses the whole file, even after a good import.
         import(writeFile(m_folders->file(QStringLiteral("bad.kvt")), readFile(good).replace("001001", "001256")));
-        QCOMPARE(m_dialogs->last()->title + '|' + m_dialogs->last()->text,
-                 "Error Message|Invalid or corrupted configuration file, loading aborted...");
+        QCOMPARE(message(), "Error Message|Invalid or corrupted configuration file, loading aborted...");
         QCOMPARE(m_dialogs->last()->icon, MessageIcon::Exclamation);
         QCOMPARE(text(w, "Label1"), NoFile);
         QCOMPARE(menuState(w), JustOpened);
@@ -156,16 +152,12 @@ private slots:
         QTest::addColumn<Case>("c");
         const auto add = [](const char *name, const Case &c) { QTest::newRow(name) << c; };
         const QString noReply = "No response received from tracking unit, programming aborted...";
-        const QString lines = "%1 of 4389 bytes successfully programmed";
-        add("whole file",
-            {"", "Programming Message",
-             "Tracking base successfully programmed, 4389 of 4389 bytes "
-             "successfully writted , Elapsed time: <n>sec",
-             lines.arg(4389), 4389, 4389});
-        add("empty file", // no bar that turns into a busy indicator
-            {"", "Programming Message",
-             "Tracking base successfully programmed, 0 of 0 bytes successfully writted , Elapsed time: <n>sec",
-             "Serial port COM 1 successfully opened...", 0, 0, true});
+        const QString lines = "%1 of 4389 bytes successfully programmed", summary = "Programming Message";
+        const QString done =
+            "Tracking base successfully programmed, %1 of %1 bytes successfully writted , Elapsed time: <n>sec";
+        add("whole file", {"", summary, done.arg(4389), lines.arg(4389), 4389, 4389});
+        // no bar that turns into a busy indicator
+        add("empty file", {"", summary, done.arg(0), "Serial port COM 1 successfully opened...", 0, 0, true});
         add("unit falls silent", {"--silent-after 5", "Progrmming Error Message", noReply, lines.arg(5), 5, 6});
         add("identity on COM3",
             {"read --identifier KVT12345 --serial SN0000042 --firmware 1023 --date 1108", "Device ID",
@@ -196,10 +188,7 @@ private slots:
             item(w, name)->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(m_dialogs->shown.size(), 1, 60000);
         sampler.stop();
-        QCOMPARE(m_dialogs->last()->title + '|'
-                     + QString(m_dialogs->last()->text)
-                           .replace(QRegularExpression("(?<=Elapsed time: )\\d+(?=sec$)"), "<n>"),
-                 c.title + '|' + c.message);
+        QCOMPARE(message(), c.title + '|' + c.message);
         QCOMPARE(m_dialogs->last()->icon,
                  c.title.endsWith("Error Message") ? MessageIcon::Exclamation : MessageIcon::None);
 
@@ -246,51 +235,46 @@ private slots:
     // names the device and the reason below it; an identity holding CR, LF,
     // an escape sequence and a NUL keeps every byte, on screen and for a
     // screen reader.
-    void realBoxes_data()
+    void realBoxes()
     {
-        QTest::addColumn<QString>("unit");    // the simulator's identifier; none: COM3 leads nowhere
-        QTest::addColumn<QStringList>("box"); // title, text, informative text, then the labels' accessible names
         const QString open = "Unable to open the Serial Port, Programming aborted...";
-        const QString gone = "COM3 -> FOLDER/gone: No such file or directory - is it plugged in? see `kvt ports`";
+        const QString gone = "COM3 -> " + m_folders->configFolder()
+            + "/gone: No such file or directory - is it plugged in? see `kvt ports`";
         const QString identity = QString::fromUtf8(
             "Identifier: \u240d\u240a\u241b[2J\u2400Z    Serial number: "
             "000000001    Firmware version: 3.12    Manufacturing date: 06/2007");
-        QTest::newRow("open failure") << QString() << QStringList{"Error Message", open, gone, open, gone};
-        QTest::newRow("odd identity") << QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z"
-                                      << QStringList{"Device ID", identity, "", identity};
-    }
-
-    void realBoxes()
-    {
-        QFETCH(QString, unit);
-        QFETCH(QStringList, box);
+        // The simulator's identifier (none: COM3 leads nowhere); the box's title, text and informative text,
+        // then the labels' accessible names.
+        const std::pair<QString, QStringList> rows[] = {
+            {QString(), {"Error Message", open, gone, open, gone}},
+            {QString::fromLatin1("\r\n\x1b[2J") + QChar(0) + "Z", {"Device ID", identity, "", identity}}};
         const QString com3 = m_folders->configFolder() + "/com3";
-        if (unit.isEmpty())
-            QVERIFY(QFile::link(m_folders->configFolder() + "/gone", com3));
-        else
-            QVERIFY(m_sim->start({"--identifier", unit, "--link", com3}));
-        kvt::ui::WidgetDialogs dialogs;
-        m_window = new ProgrammerWindow(dialogs);
-        m_window->show();
-        item(m_window, "Com3")->trigger();
-        QStringList seen;
-        QTimer look;
-        connect(&look, &QTimer::timeout, [&] {
-            auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!shown)
-                return;
-            seen = QStringList{shown->windowTitle(), shown->text(), shown->informativeText()};
-            for (const char *label : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) // what a screen reader reads
-                if (QLabel *l = shown->findChild<QLabel *>(label); l && !l->text().isEmpty())
-                    seen << accessible(l)->text(QAccessible::Name);
-            shown->accept();
-        });
-        look.start(10);
-        item(m_window, "ReadMenu")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 5000);
-        box.replaceInStrings("FOLDER", m_folders->configFolder());
-        m_window->close(); // while its dialogs are still there
-        QCOMPARE(seen, box);
+        for (const auto &[unit, box] : rows) {
+            QVERIFY(unit.isEmpty() ? QFile::link(m_folders->configFolder() + "/gone", com3)
+                                   : m_sim->start({"--identifier", unit, "--link", com3}));
+            kvt::ui::WidgetDialogs dialogs;
+            m_window = new ProgrammerWindow(dialogs);
+            m_window->show();
+            item(m_window, "Com3")->trigger();
+            QStringList seen;
+            QTimer look;
+            connect(&look, &QTimer::timeout, [&] {
+                auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!shown)
+                    return;
+                seen = QStringList{shown->windowTitle(), shown->text(), shown->informativeText()};
+                for (const char *label :
+                     {"qt_msgbox_label", "qt_msgbox_informativelabel"}) // what a screen reader reads
+                    if (QLabel *l = shown->findChild<QLabel *>(label); l && !l->text().isEmpty())
+                        seen << accessible(l)->text(QAccessible::Name);
+                shown->accept();
+            });
+            look.start(10);
+            item(m_window, "ReadMenu")->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 5000);
+            m_window->close(); // while its dialogs are still there
+            QCOMPARE(seen, box);
+        }
     }
 
 private:
@@ -351,9 +335,14 @@ private:
         m_window = new ProgrammerWindow(*m_dialogs);
         m_window->show();
         m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window))
-            qWarning("the programmer window did not become active");
+        Q_UNUSED(QTest::qWaitForWindowActive(m_window)); // the checks after it tell
         return m_window;
+    }
+    // The last message as "title|text", a summary's seconds written "<n>".
+    QString message() const
+    {
+        static const QRegularExpression seconds("(?<=Elapsed time: )\\d+(?=sec$)");
+        return m_dialogs->last()->title + '|' + QString(m_dialogs->last()->text).replace(seconds, "<n>");
     }
     QString savedFile(const QString &name) { return writeSavedImage(m_folders->file(name)); }
     void import(const std::optional<QString> &answer)

@@ -4,7 +4,7 @@
 #include "image/document.h"
 #include "image/encoder.h"
 
-#include <utility>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,10 +13,7 @@ bool SimUnit::start(const QStringList &options)
 {
     const auto parsed = kvt::sim::parseOptions(
         QStringList{"kvt-unit-sim", "--log", m_dir.filePath("log"), "--save", m_dir.filePath("memory")} + options);
-    if (!parsed || ::pipe2(m_stop, O_CLOEXEC) != 0)
-        return false;
-    m_sim = std::make_unique<kvt::sim::Simulator>(*parsed);
-    if (!m_sim->open())
+    if (!parsed || ::pipe2(m_stop, O_CLOEXEC) != 0 || !(m_sim = std::make_unique<kvt::sim::Simulator>(*parsed))->open())
         return false;
     m_thread.reset(QThread::create([this] {
         m_sim->run(m_stop[0]);
@@ -49,20 +46,14 @@ QByteArray smallFile()
 
 QString writeSavedImage(const QString &path)
 {
-    using namespace kvt::image;
-    if (!writeConfigurationFile(path, encodeParameters(startupDocument())))
+    if (!kvt::image::writeConfigurationFile(path, encodeParameters(kvt::image::startupDocument())))
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
 
 QStringList writeRequests(const QByteArray &file)
 {
-    QStringList requests;
-    for (const QByteArray &line : kvt::image::splitLines(file)) {
-        if (line.startsWith("GPRS:"))
-            break;
-        if (!line.isEmpty()) // "bbbaaavvv"
-            requests << "W " + QString::fromLatin1(line).insert(6, u' ').insert(3, u' ');
-    }
-    return requests;
+    // "bbbaaavvv" lines up to the first GPRS line
+    QStringList lines = QString::fromLatin1(file).section("GPRS:", 0, 0).remove(u'\r').split(u'\n', Qt::SkipEmptyParts);
+    return lines.replaceInStrings(QRegularExpression("^(...)(...)"), "W \\1 \\2 ");
 }

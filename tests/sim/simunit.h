@@ -18,10 +18,7 @@ public:
     QString device() const { return m_sim ? m_sim->device() : QString(); }
     void stop(); // ends the loop, saves the memory and drops the line
     // So far, one "W bbb aaa vvv" / "R bbb aaa" each.
-    QStringList requests() const
-    {
-        return QString::fromLatin1(readFile(m_dir.filePath("log"))).split(u'\n', Qt::SkipEmptyParts);
-    }
+    QStringList requests() const { return QString(readFile(m_dir.filePath("log"))).split(u'\n', Qt::SkipEmptyParts); }
     // Every request sent to it so far is served and logged (or it hung up).
     bool drained() const { return m_over || (m_sim && m_sim->idle()); }
     QByteArray savedMemory() const { return readFile(m_dir.filePath("memory")); } // after stop()

@@ -3,7 +3,6 @@
 
 #include "sim/program.h"
 #include "simunit.h"
-#include "testenv.h"
 
 #include <QtTest>
 
@@ -37,10 +36,8 @@ std::pair<int, QByteArray> runHere(const QStringList &options, int spare = -1)
     int status = -1;
     const QByteArray said = stderrOf([&] {
         std::vector<int> lowestFree(std::max(spare + 1, 0)); // the last one free is the limit
-        for (int &fd : lowestFree)
-            fd = ::dup(STDIN_FILENO);
-        for (const int fd : lowestFree)
-            ::close(fd);
+        std::ranges::generate(lowestFree, [] { return ::dup(STDIN_FILENO); });
+        std::ranges::for_each(lowestFree, ::close);
         rlimit files{};
         ::getrlimit(RLIMIT_NOFILE, &files);
         const rlimit scarce{lowestFree.empty() ? files.rlim_cur : rlim_t(lowestFree.back()), files.rlim_max};
@@ -62,17 +59,37 @@ private slots:
     // device line does not stop it.
     void runsAsAProgram()
     {
+        QProcess help; // --help as a user reads it (its words: the lines follow the terminal's width)
+        help.start(QStringLiteral(KVT_UNIT_SIM), {"--help"});
+        QVERIFY(help.waitForFinished(5000));
+        const QString expected =
+            R"(A simulated KVT Series tracking unit on a pseudo-terminal. Prints the device path as its first line,
+answers write requests with the echo of the value and read requests of bank 0 with its identity, until SIGTERM, SIGINT
+or a requested hang-up. Options: -h, --help Displays help on commandline options. --help-all Displays help including Qt
+specific options. -v, --version Displays version information. --link <path> Make a symbolic link to the device (e.g.
+~/.config/kvt/com1). --save <file> On exit, write the memory written as memory lines, in the order the addresses were
+first written. --log <file> Write one line per request received ("W bbb aaa vvv", "R bbb aaa"). --identifier <text>
+Identifier, 8 characters (bank 0, addresses 10-17). --serial <text> Serial number, 9 characters (addresses 18-26).
+--firmware <text> Firmware version, 4 characters, e.g. 0312 (addresses 31-34). --date <text> Manufacturing month and
+year, 4 characters, e.g. 0607 (addresses 35-38). --delay <ms> Wait this long before each reply, up to 60000. --pause
+<ms> With --units: how long a written unit waits for more, and the line stays empty between two units (default 2000, up
+to 60000). --paced Behave like a 9600-baud line: ten bit times per byte, both directions. --silent-after <N> Answer the
+first N requests, then nothing. --wrong-echo-at <N> Answer request N with a wrong byte. --double-echo-at <N> Answer
+request N with its byte twice, in one write. --hangup-after <N> Hang up (close the line and exit) after answering N
+requests, when the next request comes or the line has been idle for 0.1 s. --units <N> Play N units one after the
+other, the number at the end of the serial number counting up: once a unit has been written it leaves the line (at the
+first request that is not a write, or after --pause of silence), and the next one answers --pause later.)";
+        // After "Usage: PATH [options]".
+        QCOMPARE(QString(help.readAllStandardOutput()).simplified().section(' ', 3), expected.simplified());
         for (const auto &[stopSignal, readerGone] : {std::pair{SIGTERM, false}, {SIGINT, true}, {0, false}}) {
             QTemporaryDir dir;
             const QString link = dir.filePath("com1");
             QVERIFY(QFile::link("/dev/null", link));
             QProcess sim;
-            if (readerGone)
-                sim.setChildProcessModifier([] {
-                    int out[2];
-                    if (::pipe(out) == 0 && ::close(out[0]) == 0)
-                        ::dup2(out[1], STDOUT_FILENO);
-                });
+            sim.setChildProcessModifier([readerGone] {
+                if (int out[2]; readerGone && ::pipe(out) == 0 && ::close(out[0]) == 0)
+                    ::dup2(out[1], STDOUT_FILENO);
+            });
             sim.start(QStringLiteral(KVT_UNIT_SIM),
                       {"--link", link, "--log", dir.filePath("log"), "--save", dir.filePath("memory"), "--identifier",
                        "ABCDEFGH", "--hangup-after", stopSignal ? "99" : "2"});
@@ -84,8 +101,8 @@ private slots:
             if (stopSignal)
                 ::kill(sim.processId(), stopSignal);
             QVERIFY(sim.waitForFinished(5000));
-            QCOMPARE(sim.exitCode(), 0); // a signal's number when it ends by one
-            QCOMPARE(sim.readAllStandardError(), QByteArray());
+            // exit 0 and silence on stderr (a signal's number when it ends by one)
+            QCOMPARE(std::pair(sim.exitCode(), sim.readAllStandardError()), std::pair(0, QByteArray()));
             QCOMPARE(readFile(dir.filePath("log")), QByteArray("W 001 005 065\nR 000 010\n"));
             QCOMPARE(readFile(dir.filePath("memory")), QByteArray("001005065\r\n"));
             QVERIFY(!QFileInfo(link).isSymLink());
@@ -130,34 +147,6 @@ private slots:
             QVERIFY2(!parse(beyond), beyond);
     }
 
-    // --help as a user reads it (its words: the lines follow the terminal's width).
-    void help()
-    {
-        QProcess sim;
-        sim.start(QStringLiteral(KVT_UNIT_SIM), {"--help"});
-        QVERIFY(sim.waitForFinished(5000));
-        const QString expected = R"(A simulated KVT Series tracking unit on a pseudo-terminal. Prints the device path as
-its first line, answers write requests with the echo of the value and read requests of bank 0 with its identity,
-until SIGTERM, SIGINT or a requested hang-up. Options: -h, --help Displays help on commandline options.
---help-all Displays help including Qt specific options. -v, --version Displays version information.
---link <path> Make a symbolic link to the device (e.g. ~/.config/kvt/com1). --save <file> On exit, write the
-memory written as memory lines, in the order the addresses were first written. --log <file> Write one line per
-request received ("W bbb aaa vvv", "R bbb aaa"). --identifier <text> Identifier, 8 characters (bank 0,
-addresses 10-17). --serial <text> Serial number, 9 characters (addresses 18-26). --firmware <text> Firmware
-version, 4 characters, e.g. 0312 (addresses 31-34). --date <text> Manufacturing month and year, 4 characters,
-e.g. 0607 (addresses 35-38). --delay <ms> Wait this long before each reply, up to 60000. --pause <ms> With
---units: how long a written unit waits for more, and the line stays empty between two units (default 2000, up
-to 60000). --paced Behave like a 9600-baud line: ten bit times per byte, both directions. --silent-after <N>
-Answer the first N requests, then nothing. --wrong-echo-at <N> Answer request N with a wrong byte.
---double-echo-at <N> Answer request N with its byte twice, in one write. --hangup-after <N> Hang up (close the
-line and exit) after answering N requests, when the next request comes or the line has been idle for 0.1 s.
---units <N> Play N units one after the other, the number at the end of the serial number counting up: once a
-unit has been written it leaves the line (at the first request that is not a write, or after --pause of
-silence), and the next one answers --pause later.)";
-        // After "Usage: PATH [options]".
-        QCOMPARE(QString(sim.readAllStandardOutput()).simplified().section(' ', 3), expected.simplified());
-    }
-
     // The line: a request waiting unread on it keeps it from being idle, and it goes with the simulator.
     // Bytes are served as they come, one at a time as a line may deliver them. --paced: ten bit times at
     // 9600 baud a byte, both ways, so a write and its echo take 5 byte times at the least. A unit waiting
@@ -185,10 +174,9 @@ silence), and the next one answers --pause later.)";
             QTRY_VERIFY(unit.drained());
         }
         QCOMPARE(line.ask("A"), "A");
-        const QByteArray echoes("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09", 10);
-        QByteArray burst;
-        for (const char i : echoes)
-            burst += QByteArray("W\x02") + i + i;
+        QByteArray burst, echoes;
+        for (char i = 0; i < 10; ++i)
+            burst += QByteArray("W\x02") + i + i, echoes += i;
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(line.ask(burst, 10), echoes);
@@ -216,11 +204,9 @@ silence), and the next one answers --pause later.)";
         kvt::sim::Unit unit(*kvt::sim::parseOptions({"kvt-unit-sim", "--wrong-echo-at", "4"}));
         const auto answers = [&unit](const QByteArray &stream) {
             QByteArray pending, replies;
-            for (qsizetype i = 0; i < stream.size(); i += 3) {
-                pending += stream.mid(i, 3);
-                while (const auto request = kvt::sim::Unit::takeRequest(pending))
+            for (qsizetype i = 0; i < stream.size(); i += 3) // three bytes at a time
+                for (pending += stream.mid(i, 3); const auto request = kvt::sim::Unit::takeRequest(pending);)
                     replies += unit.answer(*request);
-            }
             return replies;
         };
         QCOMPARE(answers(QByteArray(
