@@ -246,12 +246,10 @@ private slots:
             qobject_cast<QLineEdit *>(c)->paste();
             break;
         case Code: // as a program would: no click, no typing
-            if (auto *box = qobject_cast<QLineEdit *>(c))
-                box->setText(input);
-            else if (auto *check = qobject_cast<QCheckBox *>(c))
-                check->setChecked(!check->isChecked());
+            if (auto *button = qobject_cast<QAbstractButton *>(c))
+                button->isCheckable() ? button->toggle() : button->click();
             else
-                qobject_cast<QAbstractButton *>(c)->click();
+                qobject_cast<QLineEdit *>(c)->setText(input);
             break;
         }
         QTRY_COMPARE(shown(watched), result);

@@ -101,8 +101,9 @@ public:
 
 private slots:
     // Titles, captions and the names a screen reader speaks; the default zone as shown; a zone of another bank
-    // comes back as one of its own. Stored zones as shown, which is no change.
-    void captionsAndStoredZones()
+    // comes back as one of its own. The map on the same window. Stored zones as shown, which is no change. A
+    // coordinate label's colours.
+    void captionsMapAndStoredZones()
     {
         open(defaultZoneText(1), 7);
         QCOMPARE(m_editor->objectName() + '|' + m_editor->windowTitle() + '|' + w<QLabel>("Label5")->text(),
@@ -138,6 +139,57 @@ private slots:
         QCOMPARE(QList({w("Option1")->isChecked(), w("Option10")->isChecked()}), QList({true, true}));
         QCOMPARE(m_editor->encodeZone(), defaultZoneText(7));
 
+        // The map: nine regions tiling a 3 x 3 grid under a strip for the longitude rows, the outer columns and
+        // rows alike; each line, coordinate row and row title centred on its edge of the square; each region's
+        // caption in white and bold, centred, at the top, the middle or the bottom, and nothing on it.
+        QWidget *map = w<QWidget>("Inside")->parentWidget();
+        QCOMPARE(map->size(), map->sizeHint());
+        const auto cell = [&](int r, int c) {
+            return w<QWidget>(areaShapeName(Area("812703654"[3 * r + c] - '0')))->geometry();
+        };
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                QCOMPARE(cell(r, c),
+                         QRect(c ? cell(r, c - 1).right() + 1 : 0, r ? cell(r - 1, c).bottom() + 1 : cell(0, 0).top(),
+                               cell(0, c % 2).width(), cell(r % 2, 0).height()));
+        QCOMPARE(cell(2, 2).bottomRight(), QPoint(map->width() - 1, map->height() - 1));
+        const QRect square = cell(1, 1);
+        QList<QFrame *> lines = map->findChildren<QFrame *>(Qt::FindDirectChildrenOnly);
+        lines.removeIf([](QFrame *line) { return qobject_cast<QLabel *>(line); });
+        const QList<QLabel *> titles = map->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+        const auto middle = [](const QRect &r) { return QPoint(r.x() + r.width() / 2, r.y() + r.height() / 2); };
+        for (int b = 0; b < 4; ++b) {
+            const QRect row = w(QStringList{"TL01", "BL01", "LL01", "RL01"}[b])->parentWidget()->geometry();
+            const QRect title = titles[b]->geometry(), line = lines[b]->geometry();
+            const QPoint edge = b < 2 ? QPoint(middle(square).x(), b ? square.bottom() + 1 : square.top())
+                                      : QPoint(b == 3 ? square.right() + 1 : square.left(), row.y() + row.height() / 2);
+            QCOMPARE(middle(row), edge);
+            if (b < 2) { // the row's title beside it, away from the square
+                QCOMPARE(line, QRect(0, edge.y() - 1, map->width(), 2));
+                QCOMPARE(QList({title.x(), title.width(), b ? title.top() - row.bottom() : row.top() - title.bottom()}),
+                         QList({square.x(), square.width(), 2}));
+            } else { // the row above the regions, its title above it
+                QCOMPARE(QList({line.x(), line.width(), line.bottom(), middle(title).x(), title.y()}),
+                         QList({edge.x() - 1, 2, map->height() - 1, edge.x(), 0}));
+                QVERIFY(title.bottom() < row.top() && row.bottom() < line.top() && line.top() < cell(0, 0).top());
+            }
+        }
+        const QImage image = shot(map);
+        for (int a = 0; a < AreaCount; ++a) {
+            QWidget *shape = w<QWidget>(areaShapeName(Area(a)));
+            const QImage alone = shot(shape);
+            const QRect caption = inkOf(alone, true, alone.rect()), at = shape->rect();
+            QFont bold = shape->font();
+            bold.setBold(true);
+            QVERIFY(caption.width() > shape->fontMetrics().boundingRect(nameOf(shape)).width() + 1);
+            QVERIFY(caption.width() <= QFontMetrics(bold).boundingRect(nameOf(shape)).width() + 1);
+            const int row = (shape->y() > square.y()) - (shape->y() < square.y()); // -1 top, 0 middle, 1 bottom
+            QVERIFY(qAbs(middle(caption).x() - middle(at).x()) <= 2);
+            QVERIFY(row ? (row < 0 ? caption.top() : at.bottom() - caption.bottom()) < at.height() / 4
+                        : qAbs(middle(caption).y() - middle(at).y()) <= 1);
+            QCOMPARE(image.copy(caption.translated(shape->pos())), alone.copy(caption)); // nothing covers it
+        }
+
         // Stored flags and alert options as shown (other bits ignored, none matching: Inside) and stored back.
         for (const auto &[stored, option, alert, back] : {std::tuple{22, 8, false, 22},
                                                           {20, 9, false, 20},
@@ -155,11 +207,49 @@ private slots:
                 ticks += w(QString::asprintf("Check%02d", i))->isChecked() ? '1' : '0';
             QCOMPARE(ticks, QStringLiteral("1010010101011010"));
         }
+
+        // A coordinate label, whatever the palette: its caption in black on white within a black border, yellow
+        // while pressed, a ring in the highlight colour while it has the focus; a click shows the new caption at once.
+        QPalette palette;
+        palette.setColor(QPalette::ButtonText, Qt::white);
+        palette.setColor(QPalette::WindowText, Qt::white);
+        palette.setColor(QPalette::Highlight, Qt::blue);
+        palette.setColor(QPalette::Midlight, Qt::yellow);
+        QApplication::setPalette(palette);
+        open(defaultZoneText(5));
+        QAbstractButton *label = w("TL01");
+        // Three pixels in from each end of the middle row and column (#: black, .: white, y: yellow, b: blue),
+        // then whether black is drawn within.
+        const auto look = [&](QWidget *widget, const QRect &within) {
+            const QImage image = shot(widget);
+            const int x = image.width() - 1, y = image.height() - 1;
+            const QList<QRgb> colours = {0xff000000, 0xffffffff, 0xffffff00, 0xff0000ff};
+            QString seen;
+            for (int in : {0, 1, 2, -3, -2, -1})
+                for (const QPoint p : {QPoint((x + 1 + in) % (x + 1), y / 2), QPoint(x / 2, (y + 1 + in) % (y + 1))})
+                    seen += "?#.yb"[colours.indexOf(image.pixel(p)) + 1];
+            return seen + (inkOf(image, false, within).isEmpty() ? "" : " and black within");
+        };
+        const QRect inside = label->rect().adjusted(3, 3, -3, -3);
+        QCOMPARE(look(label, inside), "##........## and black within");
+        label->setDown(true);
+        QCOMPARE(look(label, inside), "##yyyyyyyy## and black within");
+        label->setDown(false);
+        label->setFocus();
+        QCOMPARE(look(label, inside), "bbbb....bbbb and black within");
+        const QString row = look(label->parentWidget(),
+                                 label->parentWidget()->findChild<QLabel *>()->geometry()); // comma
+        QCOMPARE(row.left(2) + row.mid(12), ".. and black within");
+        click(label);
+        const QRect at(label->mapTo(m_editor, QPoint()), label->size());
+        QTRY_COMPARE(rgb(m_editor->screen()->grabWindow(m_editor->winId(), at.x(), at.y(), at.width(), at.height())),
+                     shot(label));
+        QApplication::setPalette(QPalette());
     }
     // Typed, a fifth character and one without an 8-bit code are refused in the Cell-ID, also when a screen
     // reader inserts it; a Cell-ID of another length is stored, and shown at close, as none. Then the step
-    // buttons, and the digit and hemisphere labels.
-    void typingAndClicks()
+    // buttons, and the digit and hemisphere labels. Then each family of controls on every path.
+    void typedClickedAndEveryPath()
     {
         open(defaultZoneText(5));
         auto *cid = w<QLineEdit>("TextCid");
@@ -179,31 +269,26 @@ private slots:
 
         // First stored line (7 speed, 10 START, 14 STOP), stored there (empty: the default), button, clicks
         // (then one more, refused at every limit: no carry, no wrap), shown, stored back.
-        const std::tuple<int, const char *, const char *, int, QString, QString> steps[] = {
-            {7, "000", "Command10", 999, "999 (1850.1 KM/H)", "999"},
-            {7, "", "Command11", 999, "0 (0 KM/H)", "000"},
-            {7, "000", "Command1", 99, "990 (1833.5 KM/H)", "990"},
-            {7, "", "Command12", 99, "9 (16.7 KM/H)", "009"},
-            {7, "030", "Command11", 1, "29 (53.7 KM/H)", "029"},
-            {7, "006", "Command10", 1, "7 (13 KM/H)", "007"},
-            {10, "", "Command6", 14, "23:00:00", "2300"},
-            {10, "", "Command7", 9, "00:00:00", "0000"},
-            {10, "", "Command2", 59, "09:59:00", "0959"},
-            {10, "", "Command4", 0, "09:00:00", "0900"},
-            {14, "2359", "Command8", 0, "23:59:00", "2359"},
-            {14, "2359", "Command3", 0, "23:59:00", "2359"},
-            {14, "", "Command9", 17, "00:00:00", "0000"},
-            {14, "1701", "Command5", 1, "17:00:00", "1700"},
-            {14, "2A00", "Command8", 1, "01:00:00", "0100"}}; // no digit counts as 0
-        for (const auto &[line, stored, button, clicks, shown, storedAs] : steps) {
-            open(withChars(defaultZoneText(5), line, QLatin1String(stored)));
-            const bool atLimit = !QStringList{"030", "006", "2A00"}.contains(QLatin1String(stored));
+        for (const QString &row :
+             QStringLiteral(
+                 "7|000|Command10|999|999 (1850.1 KM/H)|999;7||Command11|999|0 (0 KM/H)|000;"
+                 "7|000|Command1|99|990 (1833.5 KM/H)|990;7||Command12|99|9 (16.7 KM/H)|009;"
+                 "7|030|Command11|1|29 (53.7 KM/H)|029;7|006|Command10|1|7 (13 KM/H)|007;"
+                 "10||Command6|14|23:00:00|2300;10||Command7|9|00:00:00|0000;10||Command2|59|09:59:00|0959;"
+                 "10||Command4|0|09:00:00|0900;14|2359|Command8|0|23:59:00|2359;14|2359|Command3|0|23:59:00|2359;"
+                 "14||Command9|17|00:00:00|0000;14|1701|Command5|1|17:00:00|1700;"
+                 "14|2A00|Command8|1|01:00:00|0100") // no digit counts as 0
+                 .split(u';')) {
+            const QStringList f = row.split(u'|');
+            const int line = f[0].toInt(), clicks = f[3].toInt();
+            open(withChars(defaultZoneText(5), line, f[1]));
+            const bool atLimit = !QStringList{"030", "006", "2A00"}.contains(f[1]);
             for (int i = 0; i < clicks + atLimit; ++i)
-                w(button)->click();
+                w(f[2])->click();
             const char *shownIn = line == 7 ? "SpeedBox" : line == 10 ? "StartUTC" : "StopUTC";
-            QCOMPARE(QStringList({button, w<QLineEdit>(shownIn)->text(), QString::number(m_edited->count()),
-                                  encoded(line, storedAs.size())}),
-                     QStringList({button, shown, QString::number(clicks), storedAs}));
+            QCOMPARE(QStringList({f[2], w<QLineEdit>(shownIn)->text(), QString::number(m_edited->count()),
+                                  encoded(line, f[5].size())}),
+                     QStringList({f[2], f[4], f[3], f[5]}));
         }
 
         open(withChars(defaultZoneText(5), 18, QStringLiteral("59A456789S987654321N0123456789E9876543210W")));
@@ -226,12 +311,9 @@ private slots:
             QTest::mouseDClick(m_editor->windowHandle(), Qt::LeftButton, {}, w(name)->mapTo(m_editor, QPoint(4, 4)));
         QCOMPARE(rows(), "1000,00000X 1000,00000S 00012,00000W 00001,00000E");
         QCOMPARE(m_edited->count(), 6);
-    }
 
-    // Each family of controls, acted on as a screen reader, the mouse, the keyboard or code would: the control,
-    // the stored zone, edited() (the document's modified mark) and the map agree at once. Read-only boxes refuse.
-    void everyControlOnEveryPath()
-    {
+        // Each family of controls, acted on as a screen reader, the mouse, the keyboard or code would: the control,
+        // the stored zone, edited() (the document's modified mark) and the map agree at once. Read-only boxes refuse.
         // The control; the text set or typed in it (none for buttons); the control showing the result and what it
         // shows; the first stored line concerned and its characters after the action; the region the map marks.
         const std::tuple<const char *, QString, const char *, const char *, int, QString, const char *> rows[] = {
@@ -281,99 +363,6 @@ private slots:
                          QStringList({path, control, QString::number(edits), shown, stored}));
                 checkMap(area);
             }
-    }
-
-    // The map: nine regions tiling a 3 x 3 grid under a strip for the longitude rows, the outer columns and
-    // rows alike; each line, coordinate row and row title centred on its edge of the square; each region's
-    // caption in white and bold, centred, at the top, the middle or the bottom, and nothing on it.
-    void mapAndCoordinateLabel()
-    {
-        open(defaultZoneText(5));
-        QWidget *map = w<QWidget>("Inside")->parentWidget();
-        QCOMPARE(map->size(), map->sizeHint());
-        const auto cell = [&](int r, int c) {
-            return w<QWidget>(areaShapeName(Area("812703654"[3 * r + c] - '0')))->geometry();
-        };
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                QCOMPARE(cell(r, c),
-                         QRect(c ? cell(r, c - 1).right() + 1 : 0, r ? cell(r - 1, c).bottom() + 1 : cell(0, 0).top(),
-                               cell(0, c % 2).width(), cell(r % 2, 0).height()));
-        QCOMPARE(cell(2, 2).bottomRight(), QPoint(map->width() - 1, map->height() - 1));
-        const QRect square = cell(1, 1);
-        QList<QFrame *> lines = map->findChildren<QFrame *>(Qt::FindDirectChildrenOnly);
-        lines.removeIf([](QFrame *line) { return qobject_cast<QLabel *>(line); });
-        const QList<QLabel *> titles = map->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
-        const auto middle = [](const QRect &r) { return QPoint(r.x() + r.width() / 2, r.y() + r.height() / 2); };
-        for (int b = 0; b < 4; ++b) {
-            const QRect row = w(QStringList{"TL01", "BL01", "LL01", "RL01"}[b])->parentWidget()->geometry();
-            const QRect title = titles[b]->geometry(), line = lines[b]->geometry();
-            const QPoint edge = b < 2 ? QPoint(middle(square).x(), b ? square.bottom() + 1 : square.top())
-                                      : QPoint(b == 3 ? square.right() + 1 : square.left(), row.y() + row.height() / 2);
-            QCOMPARE(middle(row), edge);
-            if (b < 2) { // the row's title beside it, away from the square
-                QCOMPARE(line, QRect(0, edge.y() - 1, map->width(), 2));
-                QCOMPARE(QList({title.x(), title.width(), b ? title.top() - row.bottom() : row.top() - title.bottom()}),
-                         QList({square.x(), square.width(), 2}));
-            } else { // the row above the regions, its title above it
-                QCOMPARE(QList({line.x(), line.width(), line.bottom(), middle(title).x(), title.y()}),
-                         QList({edge.x() - 1, 2, map->height() - 1, edge.x(), 0}));
-                QVERIFY(title.bottom() < row.top() && row.bottom() < line.top() && line.top() < cell(0, 0).top());
-            }
-        }
-        const QImage image = shot(map);
-        for (int a = 0; a < AreaCount; ++a) {
-            QWidget *shape = w<QWidget>(areaShapeName(Area(a)));
-            const QImage alone = shot(shape);
-            const QRect caption = inkOf(alone, true, alone.rect()), at = shape->rect();
-            QFont bold = shape->font();
-            bold.setBold(true);
-            QVERIFY(caption.width() > shape->fontMetrics().boundingRect(nameOf(shape)).width() + 1);
-            QVERIFY(caption.width() <= QFontMetrics(bold).boundingRect(nameOf(shape)).width() + 1);
-            const int row = (shape->y() > square.y()) - (shape->y() < square.y()); // -1 top, 0 middle, 1 bottom
-            QVERIFY(qAbs(middle(caption).x() - middle(at).x()) <= 2);
-            QVERIFY(row ? (row < 0 ? caption.top() : at.bottom() - caption.bottom()) < at.height() / 4
-                        : qAbs(middle(caption).y() - middle(at).y()) <= 1);
-            QCOMPARE(image.copy(caption.translated(shape->pos())), alone.copy(caption)); // nothing covers it
-        }
-
-        // A coordinate label, whatever the palette: its caption in black on white within a black border, yellow
-        // while pressed, a ring in the highlight colour while it has the focus; a click shows the new caption at once.
-        QPalette palette;
-        palette.setColor(QPalette::ButtonText, Qt::white);
-        palette.setColor(QPalette::WindowText, Qt::white);
-        palette.setColor(QPalette::Highlight, Qt::blue);
-        palette.setColor(QPalette::Midlight, Qt::yellow);
-        QApplication::setPalette(palette);
-        open(defaultZoneText(5));
-        QAbstractButton *label = w("TL01");
-        // Three pixels in from each end of the middle row and column (#: black, .: white, y: yellow, b: blue),
-        // then whether black is drawn within.
-        const auto look = [&](QWidget *widget, const QRect &within) {
-            const QImage image = shot(widget);
-            const int x = image.width() - 1, y = image.height() - 1;
-            const QList<QRgb> colours = {0xff000000, 0xffffffff, 0xffffff00, 0xff0000ff};
-            QString seen;
-            for (int in : {0, 1, 2, -3, -2, -1})
-                for (const QPoint p : {QPoint((x + 1 + in) % (x + 1), y / 2), QPoint(x / 2, (y + 1 + in) % (y + 1))})
-                    seen += "?#.yb"[colours.indexOf(image.pixel(p)) + 1];
-            return seen + (inkOf(image, false, within).isEmpty() ? "" : " and black within");
-        };
-        const QRect inside = label->rect().adjusted(3, 3, -3, -3);
-        QCOMPARE(look(label, inside), "##........## and black within");
-        label->setDown(true);
-        QCOMPARE(look(label, inside), "##yyyyyyyy## and black within");
-        label->setDown(false);
-        label->setFocus();
-        QCOMPARE(look(label, inside), "bbbb....bbbb and black within");
-        const QString row = look(label->parentWidget(),
-                                 label->parentWidget()->findChild<QLabel *>()->geometry()); // comma
-        QCOMPARE(row.left(2) + row.mid(12), ".. and black within");
-        click(label);
-        const QRect at(label->mapTo(m_editor, QPoint()), label->size());
-        QTRY_COMPARE(rgb(m_editor->screen()->grabWindow(m_editor->winId(), at.x(), at.y(), at.width(), at.height())),
-                     shot(label));
-        QApplication::setPalette(QPalette());
     }
 
     // On a screen that holds it the window has its content's full size: wide where there is room, narrow (the
