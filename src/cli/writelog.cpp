@@ -17,6 +17,15 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
+// A write cut short (the disk filled up on the way) leaves no reason behind.
+QString failure(const QFile &file)
+{
+    const QString reason = file.errorString();
+    return reason == QFile().errorString()
+        ? QStringLiteral("could not write all of it (disk full?)")
+        : reason;
+}
+
 } // namespace
 
 const char *const WriteLog::Header =
@@ -33,7 +42,7 @@ bool WriteLog::open(const QString &path, QString *error)
         return false;
     }
     if (m_file.size() == 0 && (m_file.write(Header) < 0 || !m_file.flush())) {
-        *error = m_file.errorString();
+        *error = failure(m_file);
         return false;
     }
     return true;
@@ -55,7 +64,7 @@ bool WriteLog::append(const Row &row, QString *error)
     };
     const QByteArray line = fields.join(',') + "\r\n";
     if (m_file.write(line) != line.size() || !m_file.flush()) {
-        *error = m_file.errorString();
+        *error = failure(m_file);
         return false;
     }
     return true;
