@@ -15,6 +15,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,18 +33,34 @@ void becomeNobody()
 }
 
 // kvt started with its standard output on a terminal: the terminal's other end.
-int startOnTerminal(QProcess &kvt, const QStringList &args)
+// kvt's standard output (and with `errorsToo` its standard error) on a terminal: the terminal's other end.
+int startOnTerminal(QProcess &kvt, const QStringList &args, bool errorsToo = false)
 {
     int master = -1, slave = -1;
     termios raw{};
     ::cfmakeraw(&raw);
     if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0)
         return -1;
-    kvt.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
+    kvt.setChildProcessModifier([slave, errorsToo] {
+        ::dup2(slave, STDOUT_FILENO);
+        if (errorsToo)
+            ::dup2(slave, STDERR_FILENO);
+    });
     kvt.start(Kvt, args);
     kvt.waitForStarted(5000);
     ::close(slave);
     return master;
+}
+
+// Everything the terminal got, up to its end (EIO once kvt is gone), however the reads fall.
+QByteArray readToEnd(int terminal)
+{
+    QByteArray bytes;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(terminal, chunk, sizeof chunk)) > 0;)
+        bytes.append(chunk, n);
+    ::close(terminal);
+    return bytes;
 }
 
 void verifyMatch(const QString &text, const QString &pattern)
@@ -84,13 +101,8 @@ private slots:
         QVERIFY(writeSerialSettings(settingsFilePath(), SerialSettings{3, true, true, false}));
         QProcess writer;
         const int terminal = startOnTerminal(writer, {"write", m_file});
-        QByteArray bytes; // everything, up to the end of the line (EIO), however the reads fall
-        char chunk[4096];
-        for (ssize_t n; (n = ::read(terminal, chunk, sizeof chunk)) > 0;)
-            bytes.append(chunk, n);
-        ::close(terminal);
+        const QString out = QString::fromLatin1(readToEnd(terminal));
         QVERIFY(writer.waitForFinished(5000));
-        const QString out = QString::fromLatin1(bytes);
         const QString bar = "\r\x1b[K[" + QString(30, u'#') + "]  10 of 10 bytes successfully programmed\r\x1b[K";
         QVERIFY2(out.startsWith("\r\x1b[K[###......"), qPrintable(out));
         verifyMatch(out,
@@ -262,6 +274,15 @@ private slots:
             QCOMPARE(run.err.count('\n'), 1);
             QCOMPARE(single.requests().size(), heard);
         }
+        // One that takes its header but not the unit's row (a full disk; here a file size limit) fails the run.
+        const QString fullLog = path("full.csv");
+        const Run rowLost = runKvt({"write", "--log", fullLog, "--port", single.device(), m_file}, {}, {}, [] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit headerOnly{100, 100};
+            ::setrlimit(RLIMIT_FSIZE, &headerOnly);
+        });
+        QCOMPARE(rowLost.err, "kvt: cannot write the log " + fullLog + ": could not write all of it (disk full?)\n");
+        QCOMPARE(rowLost.exitCode, 1);
         QVERIFY(unanswered.waitForFinished(5000));
         QCOMPARE(unanswered.exitCode(), 1);
         QCOMPARE(unanswered.readAllStandardError(), "No response received from tracking unit, Reading aborted...\n");
@@ -313,7 +334,7 @@ private slots:
     }
 
     // Ctrl+C or SIGTERM cancels cleanly and exits as a shell expects. Meanwhile the bar is on the terminal while
-    // the unit is written, not only at the end.
+    // the unit is written, not only at the end, and it is gone before the message comes.
     void stopSignalsEndCleanly()
     {
         for (const auto &[signal, exitCode] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
@@ -321,7 +342,7 @@ private slots:
             QVERIFY(sim.start({"--delay", "100"}));
             QProcess kvt;
             const QString log = path(QStringLiteral("stopped%1.csv").arg(signal));
-            const int terminal = startOnTerminal(kvt, {"write", "--log", log, "--port", sim.device(), m_file});
+            const int terminal = startOnTerminal(kvt, {"write", "--log", log, "--port", sim.device(), m_file}, true);
             pollfd drawn{terminal, POLLIN, 0};
             QCOMPARE(::poll(&drawn, 1, 5000), 1);
             char first[8] = {};
@@ -331,10 +352,11 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(sim.requests().size() >= 2, 5000);
             const qsizetype sent = sim.requests().size();
             ::kill(pid_t(kvt.processId()), signal);
+            const QByteArray rest = readToEnd(terminal);
             QVERIFY(kvt.waitForFinished(5000));
-            ::close(terminal);
             QCOMPARE(kvt.exitCode(), exitCode);
-            QCOMPARE(kvt.readAllStandardError(), QByteArray("Interrupted, programming aborted...\n"));
+            QCOMPARE(rest.mid(rest.lastIndexOf("bytes")),
+                     "bytes successfully programmed\r\x1b[KInterrupted, programming aborted...\n");
             QTRY_VERIFY(sim.drained()); // at most the request already on its way came after
             QVERIFY2(sim.requests().size() <= sent + 1, qPrintable(QString::number(sim.requests().size() - sent)));
             QCOMPARE(logRows(log).value(1).section(',', 6, 6), "interrupted");
