@@ -34,7 +34,7 @@ QByteArray goldenFile()
     QList<QByteArray> lines = splitLines(imageBytes(doc));
     lines[14] = "001016000"; // the reserved byte's address digits
     lines[zoneLine(7) + ZoneFields[Reserved245Field].firstLine] = "007245049";
-    lines[zoneLine(11) + ZoneFields[AlertOptionsField].firstLine] = "011243000"; // the pattern of no area
+    lines[zoneLine(11) + ZoneFields[AlertOptionsField].firstLine] = "011243008"; // the pattern of no area, 0100
     lines[Bank065] = "065000035";
     return joined(lines << "GPRS:after");
 }
@@ -115,6 +115,7 @@ private slots:
             {R"({"SimPin": "123456789"})", "SimPin: at most 8 characters"},
             {R"({"TrackingCounter": "five"})", "TrackingCounter: expected a number, found the text \"five\""},
             {R"({"SimPin": 1234})", "SimPin: expected a text, found the number 1234"},
+            {R"({"Gprs": "on"})", "Gprs: expected an object, found the text \"on\""},
             {R"({"TempLowAlert": 0.01})",
              "TempLowAlert: 0.01 cannot be stored: a threshold is a multiple of 0.0625 from "
              "-3968 to 127.9375 (the configurator steps from -55 to 125 by 0.5)"},
