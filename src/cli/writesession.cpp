@@ -177,7 +177,6 @@ private:
         if (!printResult(line + QLatin1Char('\n')))
             return end(ExitFailure);
         m_phase = Phase::WaitingForRemoval;
-        m_probeClock.invalidate();
         probeLater();
     }
 
