@@ -86,11 +86,7 @@ bool writeSerialSettings(const QString &path, const SerialSettings &settings)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(text) != text.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return file.write(text) == text.size() && file.commit(); // uncommitted: discarded
 }
 
 PortTarget portTarget(const QString &portName)

@@ -17,9 +17,8 @@ StopSignals::StopSignals(std::initializer_list<int> signalNumbers)
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     }
-    struct sigaction action {};
+    struct sigaction action {}; // an empty mask
     action.sa_handler = &StopSignals::onSignal;
-    sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int number : signalNumbers) {
         if (m_installed == int(std::size(m_previous)))
