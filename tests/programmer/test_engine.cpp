@@ -26,7 +26,28 @@
 using namespace kvt::programmer;
 using S = SerialSettings;
 
+extern Q_CORE_EXPORT quintptr qtHookData[]; // QtCore's hooks; 3 and 4 report each object made and gone
+
 namespace {
+// Objects of this thread made and not yet gone while it lives.
+struct LiveObjects {
+    static inline QSet<QObject *> made;
+    static inline QThread *thread = nullptr;
+    LiveObjects()
+    {
+        made.clear();
+        thread = QThread::currentThread();
+        qtHookData[3] = quintptr(+[](QObject *o) {
+            if (o->thread() == thread)
+                made.insert(o);
+        });
+        qtHookData[4] = quintptr(+[](QObject *o) {
+            if (o->thread() == thread)
+                made.remove(o);
+        });
+    }
+    ~LiveObjects() { qtHookData[3] = qtHookData[4] = 0; }
+};
 // A write of `file` (null: smallFile(), "<missing>": no file) or, with "read"
 // among the simulator's options, the identity read; "absent": no device.
 struct Case {
@@ -401,7 +422,7 @@ private slots:
 
     // A write asks the adapter for low latency once the port is open and
     // gives the old setting back when it closes; a driver without it, or
-    // one that refuses, is left alone. DTR and RTS follow the settings.
+    // one that refuses, is left alone. DTR and RTS follow the settings. Nothing of a write stays behind.
     void driverWhileTheUnitIsWritten()
     {
         QStringList seen;
@@ -422,11 +443,14 @@ private slots:
             serialDriver() = SerialDriver{&FakeDriver::get, &FakeDriver::set, &FakeDriver::setLine};
             SimUnit sim;
             QVERIFY(sim.start());
-            m_engine->startWrite(unitFile(smallFile()), settings, sim.device());
+            const QString file = unitFile(smallFile());
+            LiveObjects made;
+            m_engine->startWrite(file, settings, sim.device());
             const bool finished = m_finished->wait(5000);
             QTRY_VERIFY(!m_engine->isBusy()); // the port closed after finished()
             serialDriver() = systemSerialDriver();
             QVERIFY(finished);
+            QTRY_COMPARE(made.made.size(), 0);
             QCOMPARE(seen.join(", "), calls);
             QCOMPARE(FakeDriver::flags, flags);
             QCOMPARE(outcome().kind, Outcome::Programmed);
