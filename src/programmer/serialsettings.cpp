@@ -20,21 +20,18 @@ QList<QByteArray> textLines(const QByteArray &bytes)
 {
     QList<QByteArray> lines;
     QByteArray line;
-    bool open = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes.at(i);
         if (c == '\r' || c == '\n') {
             lines.append(line);
             line.clear();
-            open = false;
             if (c == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
                 ++i;
         } else {
             line.append(c);
-            open = true;
         }
     }
-    if (open)
+    if (!line.isEmpty())
         lines.append(line);
     return lines;
 }
