@@ -19,7 +19,7 @@ Request writeRequest(quint8 bank, quint8 address, quint8 value)
 
 Request readRequest(quint8 address)
 {
-    return {ReadCommand, 0, address, 0};
+    return {ReadCommand, 0, address}; // no value
 }
 
 int requestSize(char command)
