@@ -129,8 +129,9 @@ private slots:
         const QString folder = m_folders->configFolder();
         QVERIFY(QFile::link(QStringLiteral("/dev/ttyACM0"), folder + QStringLiteral("/com1")));
         QVERIFY(QFile::link(QStringLiteral("dev/ttyUSB7"), folder + QStringLiteral("/com3"))); // relative
-        for (const QString row : {"COM1 /dev/ttyACM0", "com1 /dev/ttyACM0", "COM2 /dev/ttyS1", "COM3 HERE/dev/ttyUSB7",
-                                  "/dev/ttyUSB0 /dev/ttyUSB0", "COM5 COM5"}) // HERE: the configuration folder
+        for (const QString row :
+             {"COM1 /dev/ttyACM0", "com1 /dev/ttyACM0", "COM2 /dev/ttyS1", "COM3 HERE/dev/ttyUSB7",
+              "/dev/ttyUSB0 /dev/ttyUSB0", "COM5 COM5", "COM13 COM13", "XYZ1 XYZ1"}) // HERE: the configuration folder
             QCOMPARE(portDevice(row.section(u' ', 0, 0)), row.section(u' ', 1).replace("HERE", folder));
         // Four bytes of digits in a lock file are a pid in text, not one in binary.
         QCOMPARE(readLockFile("123\n").pid, 123);
