@@ -47,10 +47,8 @@ PortHolder holder(PortHolder::How how, qint64 pid)
     PortHolder h;
     h.how = how;
     h.pid = pid;
-    if (pid > 0) {
-        h.program = processName(pid);
-        h.user = processUser(pid);
-    }
+    h.program = processName(pid); // both empty for pid 0: /proc/0 does not exist
+    h.user = processUser(pid);
     return h;
 }
 

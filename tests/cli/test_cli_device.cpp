@@ -307,6 +307,14 @@ private slots:
         QCOMPARE((said + absent.readAllStandardError()).count(NoDevice.toUtf8()), 1);
         QVERIFY(repeat.waitForFinished(5000));
         QCOMPARE(repeat.exitCode(), 130);
+        SimUnit slow; // stopped while a unit is asked for its identity: 130 too
+        QVERIFY(slow.start({"--delay", "3000"}));
+        QProcess asking;
+        asking.start(Kvt, {"write", "--repeat", "--port", slow.device(), m_file});
+        QTRY_COMPARE(slow.requests().value(0), "R 000 010");
+        ::kill(pid_t(asking.processId()), SIGINT);
+        QVERIFY(asking.waitForFinished(5000));
+        QCOMPARE(asking.exitCode(), 130);
         const auto readsSinceWritten = [&] {
             const QStringList requests = stays.requests();
             return requests.mid(requests.indexOf(QRegularExpression("^W.*"))).filter(QRegularExpression("^R")).size();

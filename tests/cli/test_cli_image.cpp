@@ -118,6 +118,8 @@ private slots:
             {R"({"TrackingCounter": "five"})", "TrackingCounter: expected a number, found the text \"five\""},
             {R"({"SimPin": 1234})", "SimPin: expected a text, found the number 1234"},
             {R"({"Gprs": "on"})", "Gprs: expected an object, found the text \"on\""},
+            {R"({"Zones": [{"TopLatitude": 5})" + QByteArray(",{}").repeated(63) + "]}",
+             "Zones.1.TopLatitude: expected a text of 9 digits then N or S, found the number 5"},
             {R"({"TempLowAlert": 0.01})",
              "TempLowAlert: 0.01 cannot be stored: a threshold is a multiple of 0.0625 from "
              "-3968 to 127.9375 (the configurator steps from -55 to 125 by 0.5)"},

@@ -113,7 +113,8 @@ private slots:
         QTest::newRow("LF line ends") << QByteArray(imageBytes(startupDocument())).replace("\r\n", "\n") << false
                                       << false;
         // A line that is neither empty, nor a GPRS line, nor nine digits in three bytes.
-        for (const char *line : {"001013005 ", "00100908", "00100920x", "001009256", "256001000", "gprs:abc"})
+        for (const char *line :
+             {"001013005 ", "00100908", "00100920x", "00100900:", "001009256", "256001000", "gprs:abc"})
             QTest::addRow("line \"%s\"", line) << withLine(200, line) << false << false;
         QTest::newRow("empty lines after the GPRS lines") << imageBytes(startupDocument()) + "\r\r\n" << true << true;
         QTest::newRow("empty file") << QByteArray() << true << false;

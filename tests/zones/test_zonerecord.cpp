@@ -23,6 +23,10 @@ private slots:
                      std::pair(without[i], without[i] + 32));
             QCOMPARE(areaOfAlertOptions(without[i] + 32 + 128 + 64 + 1), Area(i)); // other bits ignored
         }
+        int next = 0; // the fields cover a zone's 64 lines in order, each line once (kvt diff names lines by them)
+        for (const ZoneField &field : ZoneFields)
+            next = field.firstLine == next ? next + field.lineCount : -1;
+        QCOMPARE(next, 64);
     }
 
     // The default zone and an empty text read as the default record; a CellId that is not four 8-bit characters
