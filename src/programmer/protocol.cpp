@@ -36,7 +36,7 @@ Request parseRequest(const QByteArray &bytes)
     const auto at = [&](int i) { return quint8(bytes.at(i)); };
     if (bytes.at(0) == WriteCommand)
         return writeRequest(at(1), at(2), at(3));
-    return {ReadCommand, at(1), at(2), 0};
+    return {ReadCommand, at(1), at(2)};
 }
 
 QByteArray echo(quint8 value)
