@@ -176,6 +176,7 @@ private slots:
         usage("two standard inputs", {"build", "--base", "-", "-", "out.kvt"},
               "TEMPLATE and JSON cannot both be standard input");
         usage("set without =", {"set", "a.kvt", "b.kvt", "SimPin"}, "expected KEY=VALUE, found 'SimPin'");
+        usage("set without a key", {"set", "a.kvt", "b.kvt", "=1"}, "expected KEY=VALUE, found '=1'");
         usage("diff of one file", {"diff", "a.kvt"}, "missing B");
         usage("diff of two standard inputs", {"diff", "-", "-"}, "A and B cannot both be standard input");
         usage("write without FILE", {"write"}, "missing FILE");
