@@ -312,6 +312,7 @@ private slots:
         QProcess asking;
         asking.start(Kvt, {"write", "--repeat", "--port", slow.device(), m_file});
         QTRY_COMPARE(slow.requests().value(0), "R 000 010");
+        QCOMPARE(asking.state(), QProcess::Running); // a pid of 0 would signal this test's whole group
         ::kill(pid_t(asking.processId()), SIGINT);
         QVERIFY(asking.waitForFinished(5000));
         QCOMPARE(asking.exitCode(), 130);
