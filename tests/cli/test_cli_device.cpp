@@ -316,6 +316,15 @@ private slots:
         ::kill(pid_t(asking.processId()), SIGINT);
         QVERIFY(asking.waitForFinished(5000));
         QCOMPARE(asking.exitCode(), 130);
+        SimUnit slowRead; // a read stopped the same way says so
+        QVERIFY(slowRead.start({"--delay", "3000"}));
+        asking.start(Kvt, {"read-id", "--port", slowRead.device()});
+        QTRY_COMPARE(slowRead.requests().size(), 1);
+        QCOMPARE(asking.state(), QProcess::Running);
+        ::kill(pid_t(asking.processId()), SIGINT);
+        QVERIFY(asking.waitForFinished(5000));
+        QCOMPARE(asking.exitCode(), 130);
+        QCOMPARE(asking.readAllStandardError(), "Interrupted, Reading aborted...\n");
         const auto readsSinceWritten = [&] {
             const QStringList requests = stays.requests();
             return requests.mid(requests.indexOf(QRegularExpression("^W.*"))).filter(QRegularExpression("^R")).size();
