@@ -46,13 +46,16 @@ Simulator::~Simulator()
 
 bool Simulator::open()
 {
-    // Raw, for a client that sets nothing itself: no echo, no line editing.
-    termios raw{};
-    cfmakeraw(&raw);
-    if (openpty(&m_master, &m_slave, nullptr, &raw, nullptr) != 0) {
+    if (openpty(&m_master, &m_slave, nullptr, nullptr, nullptr) != 0) {
         std::perror("kvt-unit-sim: openpty");
         return false;
     }
+    // Raw, for a client that sets nothing itself: no echo, no line editing.
+    // The rest (speed, CREAD, HUPCL) stays as the kernel made it.
+    termios tio{};
+    tcgetattr(m_slave, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(m_slave, TCSANOW, &tio);
     // A program started meanwhile (by a test) does not keep the line open.
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
     fcntl(m_slave, F_SETFD, FD_CLOEXEC);
