@@ -1,6 +1,7 @@
 // `kvt write`, `kvt read-id` and `kvt ports` as a separate process against
 // a simulated unit.
 
+#include "cli/portlist.h"
 #include "programmer/serialsettings.h"
 
 #include "kvtrun.h"
@@ -177,6 +178,36 @@ private slots:
         for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
             QVERIFY2(devices.contains(info.systemLocation()), qPrintable(info.systemLocation()));
         QCOMPARE(devices.size(), QSerialPortInfo::availablePorts().size() + 2); // no COM port without a device
+    }
+
+    // No USB adapter here, so its fields are made up. Its by-id links are
+    // found by where they lead; an empty field is no line.
+    void portsOfAUsbAdapter()
+    {
+        using namespace kvt::cli;
+        const QString device = "/dev/null"; // a character device, as a port is
+        const QString link = path("by-id/usb-Maker_Cable_A1-if00-port0");
+        QVERIFY(QDir().mkpath(path("by-id")));
+        QVERIFY(QFile::link(device, link));
+        QVERIFY(QFile::link(path("ttyUSB6"), path("by-id/usb-Other-if00")));
+        Port usb;
+        usb.device = usb.canonical = device;
+        usb.listed = true;
+        usb.description = "USB Serial";
+        usb.serialNumber = "A1\x1b";
+        usb.usb = usbId(0x403, 0x6001);
+        QList<Port> ports{usb};
+        addLinks(ports, path("by-id"));
+        QCOMPARE(portsText(ports),
+                 device
+                     + "\n  description:   USB Serial\n  serial number: A1\u241b\n"
+                       "  USB:           0403:6001\n  by-id:         "
+                     + link + '\n');
+        const QJsonObject json = QJsonDocument::fromJson(portsJson(ports)).array().first().toObject();
+        QCOMPARE(json["usb"], "0403:6001");
+        QCOMPARE(json["byId"], QJsonArray{link});
+        QCOMPARE(json["manufacturer"], QJsonValue());
+        QCOMPARE(usbId(0xabcd, 0x12), "abcd:0012");
     }
 
     // The first line is the operation's message, the second names the
