@@ -259,7 +259,8 @@ private slots:
         };
         for (const auto &[args, first] :
              {std::pair{QStringList{"write", "--port", expand(port), m_file}, "Programming"},
-              {QStringList{"read-id", "--port", expand(port)}, "Reading"}}) {
+              {QStringList{"read-id", "--port", expand(port)}, "Reading"},
+              {QStringList{"write", "--identify", "--port", expand(port), m_file}, "Reading"}}) {
             const Run run = runKvt(args, {}, {}, asNobody ? becomeNobody : nullptr);
             QCOMPARE(run.exitCode, 1);
             const QStringList lines = run.err.split('\n');
