@@ -17,13 +17,17 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
-// A write cut short (the disk filled up on the way) leaves no reason behind.
-QString failure(const QFile &file)
+// The whole of `bytes`, flushed. A write cut short (the disk filled up on
+// the way) leaves no reason behind.
+bool writeAll(QFile &file, const QByteArray &bytes, QString *error)
 {
+    if (file.write(bytes) == bytes.size() && file.flush())
+        return true;
     const QString reason = file.errorString();
-    return reason == QFile().errorString()
+    *error = reason == QFile().errorString()
         ? QStringLiteral("could not write all of it (disk full?)")
         : reason;
+    return false;
 }
 
 } // namespace
@@ -41,11 +45,7 @@ bool WriteLog::open(const QString &path, QString *error)
         *error = m_file.errorString();
         return false;
     }
-    if (m_file.size() == 0 && (m_file.write(Header) < 0 || !m_file.flush())) {
-        *error = failure(m_file);
-        return false;
-    }
-    return true;
+    return m_file.size() != 0 || writeAll(m_file, Header, error);
 }
 
 bool WriteLog::append(const Row &row, QString *error)
@@ -62,12 +62,7 @@ bool WriteLog::append(const Row &row, QString *error)
         QByteArray::number(row.bytesWritten),
         QByteArray::number(row.seconds, 'f', 2),
     };
-    const QByteArray line = fields.join(',') + "\r\n";
-    if (m_file.write(line) != line.size() || !m_file.flush()) {
-        *error = failure(m_file);
-        return false;
-    }
-    return true;
+    return writeAll(m_file, fields.join(',') + "\r\n", error);
 }
 
 QString WriteLog::result(const programmer::Outcome &outcome)
