@@ -152,7 +152,8 @@ private:
     void writeNext()
     {
         m_phase = Phase::Writing;
-        QTimer::singleShot(0, &m_engine, [this] { startWrite(); });
+        QMetaObject::invokeMethod(
+            &m_engine, [this] { startWrite(); }, Qt::QueuedConnection);
     }
 
     void written(const Outcome &outcome)
