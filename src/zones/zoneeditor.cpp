@@ -9,7 +9,6 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -263,7 +262,8 @@ QString ZoneEditor::encodeZone() const
     return m_record.toZoneText(m_zone);
 }
 
-void ZoneEditor::closeEvent(QCloseEvent *event)
+// The event comes accepted: the window always closes.
+void ZoneEditor::closeEvent(QCloseEvent *)
 {
     if (!m_closed) {
         m_closed = true;
@@ -274,7 +274,6 @@ void ZoneEditor::closeEvent(QCloseEvent *event)
         showRecord();
         emit closed(m_zone, stored);
     }
-    event->accept();
 }
 
 } // namespace kvt::zones
