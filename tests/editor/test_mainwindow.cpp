@@ -197,7 +197,7 @@ private slots:
         // No box takes a character the files cannot hold, nor a GPRS box a carriage return, which
         // would split its line in the file and make every later save fail.
         row("PIN, Insert refused", "SimPin", Insert, u"1\u03A9"_qs, "SimPin", "");
-        row("ISDN, typed, one refused", "IsdnRecall", Keys, u"a\u03A9b"_qs, "IsdnRecall", "ab");
+        row("ISDN, typed, one refused, the cursor stays", "IsdnRecall", Keys, u"ab\t\u03A9c"_qs, "IsdnRecall", "cab");
         row("GPRS, pasted refused", "Tmr2", Paste, u"\u4E2D"_qs, "Tmr2", "60");
         row("GPRS, pasted carriage return refused", "Apn", Paste, "x\ry", "Apn", apn);
         row("GPRS, Insert", "Apn", Insert, "x", "Apn", "x" + apn);
@@ -237,9 +237,10 @@ private slots:
         case SetValue: iface->setText(QAccessible::Value, input); break;
         case Mouse: QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->height() / 2, c->height() / 2)); break;
         case Space: QTest::keyClick(c, Qt::Key_Space); break;
-        case Keys: // any character, as an input method types it
+        case Keys: // any character, as an input method types it; a tab stands for Home
             for (const QChar ch : input)
-                QTest::sendKeyEvent(QTest::Press, c, Qt::Key(0), QString(ch), {});
+                ch == u'\t' ? QTest::keyClick(c, Qt::Key_Home)
+                            : QTest::sendKeyEvent(QTest::Press, c, Qt::Key(0), QString(ch), {});
             break;
         case Paste:
             QGuiApplication::clipboard()->setText(input);
