@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/capability.h>
 #include <poll.h>
 #include <pty.h>
 #include <pwd.h>
@@ -21,6 +22,7 @@
 #include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace kvt::programmer;
@@ -29,6 +31,16 @@ using S = SerialSettings;
 extern Q_CORE_EXPORT quintptr qtHookData[]; // QtCore's hooks; 3 and 4 report each object made and gone
 
 namespace {
+// CAP_SYS_ADMIN of this thread on or off (when permitted), as a user's program runs without it.
+void setAdmin(bool on)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2] = {};
+    ::syscall(SYS_capget, &header, caps);
+    const quint32 admin = 1u << CAP_SYS_ADMIN;
+    caps[0].effective = on ? caps[0].effective | (caps[0].permitted & admin) : caps[0].effective & ~admin;
+    ::syscall(SYS_capset, &header, caps);
+}
 // Objects of this thread made and not yet gone while it lives.
 struct LiveObjects {
     static inline QSet<QObject *> made;
@@ -350,7 +362,7 @@ private slots:
 
     void portIsNeverShared_data()
     {
-        QTest::addColumn<QByteArray>("lock"); // PID: a live process's id (ours)
+        QTest::addColumn<QByteArray>("lock"); // the lock file, or how the port is held: flock, TIOCEXCL
         QTest::addColumn<QString>("reason");  // after "<device>: Device or resource busy - "
         const passwd *pw = getpwuid(getuid());
         const QString p = QString::number(getpid()), user = pw ? pw->pw_name : QString::number(getuid());
@@ -364,7 +376,8 @@ private slots:
         row("Qt's form", pid + "\nputty\nhost\n", "locked by putty" + of + user + "): LOCK");
         row("binary", QByteArray(reinterpret_cast<const char *>(&binary), 4), "locked by " + self + ": LOCK");
         row("no process", "\n", "the lock file LOCK names no process; remove it if no program uses the port");
-        row("flock", {}, self + " holds it (flock)");
+        row("flock", "flock", self + " holds it (flock)");
+        row("open exclusively", "TIOCEXCL", "sleep (process CHILD, user " + user + ") has it open");
         row("ended process", "  999999999\n", {});
     }
 
@@ -375,18 +388,32 @@ private slots:
         SimUnit sim;
         QVERIFY(sim.start());
         const QString lockFile = m_folders->file("locks/") + lockFileName(sim.device());
-        if (!lock.isEmpty())
+        const bool held = lock == "flock" || lock == "TIOCEXCL";
+        if (!held)
             writeFile(lockFile, lock);
         const int holder = ::open(QFile::encodeName(sim.device()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (lock.isEmpty())
+        if (lock == "flock")
             QCOMPARE(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        QProcess other; // another program with the port open, which we make exclusive
+        if (lock == "TIOCEXCL") {
+            other.setStandardInputFile(sim.device());
+            other.start("sleep", {"60"});
+            QVERIFY(other.waitForStarted());
+            QCOMPARE(::ioctl(holder, TIOCEXCL), 0);
+            reason.replace("CHILD", QString::number(other.processId()));
+        }
         QByteArray lockWhileOpen;
         connect(m_engine.get(), &ProgrammingEngine::portOpened, this, [&] { lockWhileOpen = readFile(lockFile); });
         const QString file = unitFile(smallFile());
         LiveObjects made; // a refused port leaves nothing behind either
+        setAdmin(false);  // root would open an exclusive port all the same
         m_engine->startWrite(file, S{}, sim.device());
-        QVERIFY(m_finished->wait(5000));
+        const bool finished = m_finished->wait(5000);
+        setAdmin(true);
+        QVERIFY(finished);
         ::close(holder);
+        other.kill();
+        other.waitForFinished();
         QTRY_VERIFY(sim.drained());
         const bool taken = reason.isEmpty(); // the lock of an ended process: ours while the port is open
         QCOMPARE(outcome().kind, taken ? Outcome::Programmed : Outcome::OpenFailed);
@@ -394,7 +421,7 @@ private slots:
         QCOMPARE(outcome().detail,
                  taken ? QString() : sim.device() + ": Device or resource busy - " + reason.replace("LOCK", lockFile));
         QCOMPARE(sim.requests(), taken ? writeRequests(smallFile()) : QStringList());
-        QCOMPARE(readFile(lockFile), lock.isEmpty() || taken ? QByteArray("<missing>") : lock);
+        QCOMPARE(readFile(lockFile), held || taken ? QByteArray("<missing>") : lock);
         QTRY_COMPARE_WITH_TIMEOUT(made.made.size(), 0, 2000);
     }
 
