@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <iterator>
+#include <ranges>
+#include <span>
 #include <utility>
 
 #include <fcntl.h>
@@ -31,10 +33,9 @@ StopSignals::StopSignals(std::initializer_list<int> signalNumbers)
 
 StopSignals::~StopSignals()
 {
-    while (m_installed > 0) {
-        const Previous &previous = m_previous[--m_installed];
+    // Last first: a number given twice gets back what it had before us.
+    for (const Previous &previous : std::span(m_previous, m_installed) | std::views::reverse)
         sigaction(previous.number, &previous.action, nullptr);
-    }
     for (int &fd : s_pipe)
         ::close(std::exchange(fd, -1)); // -1 without a pipe: nothing to close
 }
