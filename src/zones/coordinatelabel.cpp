@@ -6,10 +6,8 @@
 
 namespace kvt::zones {
 
-CoordinateLabel::CoordinateLabel(QWidget *parent) : QAbstractButton(parent)
-{
-    setFocusPolicy(Qt::StrongFocus);
-}
+// The style gives a button its focus by click and by Tab.
+CoordinateLabel::CoordinateLabel(QWidget *parent) : QAbstractButton(parent) {}
 
 void CoordinateLabel::setCaption(const QString &caption)
 {
