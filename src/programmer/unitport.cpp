@@ -58,11 +58,11 @@ std::unique_ptr<UnitPort> UnitPort::open(const QString &port, const SerialSettin
     // no parity, one stop bit, no flow control.
     QSerialPort *serial = unit->m_serial;
     serial->setPortName(device);
+    // QSerialPort makes the device exclusive (TIOCEXCL) while it is open.
     if (!serial->open(QIODevice::ReadWrite)) {
         *failure = messages::openFailureDetail(target, serial->errorString());
         return nullptr;
     }
-    ::ioctl(serial->handle(), TIOCEXCL);
     unit->m_latency.emplace(serial->handle());
     // A device without modem lines refuses these, which is harmless. The
     // end-of-file switch has no counterpart here and changes nothing.
@@ -80,9 +80,6 @@ void UnitPort::close()
     QSerialPort *serial = std::exchange(m_serial, nullptr);
     if (serial->isOpen()) {
         m_latency.reset();
-        // The device may stay open elsewhere (a simulator keeps its
-        // pseudo-terminal): let the next program in.
-        ::ioctl(serial->handle(), TIOCNXCL);
         serial->close();
     }
     serial->deleteLater(); // the lock goes with this object, after the device closed
