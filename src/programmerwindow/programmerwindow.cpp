@@ -94,13 +94,10 @@ ProgrammerWindow::ProgrammerWindow(ui::Dialogs &dialogs, QWidget *parent)
 
 ProgrammerWindow::~ProgrammerWindow()
 {
-    // Destroyed without a close (its owner went away): still end the
-    // transfer and keep the settings, but tell nobody.
-    disconnect(m_engine, nullptr, this, nullptr);
-    if (!m_closed) {
-        m_engine->cancel();
+    // Destroyed without a close (its owner went away): the settings are
+    // still kept. The engine, a child, abandons a transfer silently as it goes.
+    if (!m_closed)
         writeSerialSettings(settingsFilePath(), menuSettings());
-    }
 }
 
 void ProgrammerWindow::createMenus()
