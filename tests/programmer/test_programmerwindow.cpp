@@ -116,10 +116,14 @@ private slots:
     {
         const QString path = settingsFilePath();
         writeFile(path, "3\r\n0\r\n1\r\n1\r\n");
-        (new ProgrammerWindow(*m_dialogs))->close();
+        auto *closed = new ProgrammerWindow(*m_dialogs);
+        QSignalSpy gone(closed, &QObject::destroyed);
+        closed->close();
         QCOMPARE(readFile(path), QByteArray("3\r\n0\r\n1\r\n1\r\n"));
         auto *orphan = new ProgrammerWindow(*m_dialogs); // deleted unclosed: its owner went away
         writeFile(path, "2\r\n");
+        QVERIFY(gone.wait()); // the closed one, deleted later, writes nothing more
+        QCOMPARE(readFile(path), QByteArray("2\r\n"));
         delete orphan;
         QCOMPARE(readFile(path), QByteArray("3\r\n0\r\n1\r\n1\r\n"));
 
