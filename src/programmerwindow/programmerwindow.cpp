@@ -7,7 +7,7 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QCloseEvent>
+#include <QEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -227,10 +227,10 @@ void ProgrammerWindow::readSettingsFile()
     applySettings(readSerialSettings(settingsFilePath(), menuSettings()));
 }
 
-void ProgrammerWindow::closeEvent(QCloseEvent *event)
+// The event comes accepted: the window always closes.
+void ProgrammerWindow::closeEvent(QCloseEvent *)
 {
     unload();
-    event->accept();
 }
 
 void ProgrammerWindow::unload()
