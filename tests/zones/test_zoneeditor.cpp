@@ -164,7 +164,9 @@ private slots:
             const QPoint edge = b < 2 ? QPoint(middle(square).x(), b ? square.bottom() + 1 : square.top())
                                       : QPoint(b == 3 ? square.right() + 1 : square.left(), row.y() + row.height() / 2);
             QCOMPARE(middle(row), edge);
-            if (b < 2) { // the row's title beside it, away from the square
+            if (b < 2) {                           // the row's title beside it, away from the square
+                QVERIFY(titles[b]->font().bold()); // on the coloured regions: bold and white
+                QCOMPARE(titles[b]->palette().color(QPalette::WindowText), QColor(Qt::white));
                 QCOMPARE(line, QRect(0, edge.y() - 1, map->width(), 2));
                 QCOMPARE(QList({title.x(), title.width(), b ? title.top() - row.bottom() : row.top() - title.bottom()}),
                          QList({square.x(), square.width(), 2}));
