@@ -47,7 +47,7 @@ Operation::~Operation()
 
 void Operation::start()
 {
-    QTimer::singleShot(0, this, &Operation::begin);
+    QMetaObject::invokeMethod(this, &Operation::begin, Qt::QueuedConnection);
 }
 
 std::optional<Outcome> Operation::abandon()
@@ -117,7 +117,7 @@ void Operation::send()
     // signal ran an event loop) bring no new readyRead: they wait in the
     // buffer, and they are the reply to this request.
     if (port->bytesAvailable() > 0)
-        QTimer::singleShot(0, this, &Operation::onReadyRead);
+        QMetaObject::invokeMethod(this, &Operation::onReadyRead, Qt::QueuedConnection);
 }
 
 // The reply is every byte waiting when readyRead comes. A unit sends a
@@ -179,13 +179,16 @@ void Operation::onPortError(QSerialPort::SerialPortError error)
 void Operation::failLater()
 {
     m_replyTimer.stop();
-    QTimer::singleShot(0, this, [this] {
-        Step step(this);
-        if (m_state != State::Running)
-            return;
-        closePort();
-        finish(noResponse());
-    });
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            Step step(this);
+            if (m_state != State::Running)
+                return;
+            closePort();
+            finish(noResponse());
+        },
+        Qt::QueuedConnection);
 }
 
 void Operation::finish(Outcome outcome)
@@ -193,7 +196,8 @@ void Operation::finish(Outcome outcome)
     m_replyTimer.stop();
     // The port's signals may still come; they find nothing running.
     m_state = State::Finishing;
-    QTimer::singleShot(0, this, [this, outcome = counted(outcome)] { deliver(outcome); });
+    QMetaObject::invokeMethod(
+        this, [this, outcome = counted(outcome)] { deliver(outcome); }, Qt::QueuedConnection);
 }
 
 void Operation::deliver(const Outcome &outcome)
