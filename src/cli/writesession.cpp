@@ -9,6 +9,7 @@
 #include "programmer/protocol.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -71,7 +72,7 @@ private:
     void startIdentify()
     {
         m_unitStart = QDateTime::currentDateTime();
-        m_probeClock.start();
+        m_nextProbe.setRemainingTime(ProbeIntervalMs);
         m_engine.startReadId(m_job.settings, m_job.port);
     }
 
@@ -87,8 +88,7 @@ private:
     // The next identity request a second after the last one began.
     void probeLater()
     {
-        const qint64 since = m_probeClock.isValid() ? m_probeClock.elapsed() : ProbeIntervalMs;
-        m_probeTimer.start(int(qBound<qint64>(0, ProbeIntervalMs - since, ProbeIntervalMs)));
+        m_probeTimer.start(int(m_nextProbe.remainingTime())); // 0 once it has passed
     }
 
     void startWrite()
@@ -229,7 +229,7 @@ private:
     StatusLine m_status;
     WriteLog m_log;
     QTimer m_probeTimer;
-    QElapsedTimer m_probeClock; // since the last identity request began
+    QDeadlineTimer m_nextProbe; // a second after the last identity request began
     QElapsedTimer m_writeClock;
     QDateTime m_unitStart;
     QString m_sha256;
