@@ -132,7 +132,8 @@ private slots:
         QCOMPARE(sim.requests().size(), 3);
         const QString refused = writeFile(path("refused \"bad\".kvt"), "001001256\r\n");
         QCOMPARE(runKvt({"write", "--port", "com2", "--log", log, refused}).exitCode, 1);
-        QCOMPARE(runKvt({"write", "--port", "/dev/null,x", "--log", log, m_file}).exitCode, 1);
+        for (const char *port : {"/dev/null,x", "/dev/null\nx"})
+            QCOMPARE(runKvt({"write", "--port", port, "--log", log, m_file}).exitCode, 1);
         const QStringList rows = logRows(log);
         QCOMPARE(rows.value(1).section(',', 6, 7), "invalid response,2");
         QCOMPARE(rows.value(2).section(',', 4, 6), // quoted: the path holds quotes
@@ -141,6 +142,7 @@ private slots:
                      + ",invalid file");
         QCOMPARE(rows.value(3).section(',', 1, 2), "\"/dev/null,x\""); // quoted: a comma
         QCOMPARE(rows.value(3).section(',', 7, 8), "port not opened,0");
+        QCOMPARE(rows.value(4).section(',', 1, 1), "\"/dev/null\nx\""); // and a line feed
 
         run = runKvt({"read-id", "--port=" + sim.device()});
         QCOMPARE(run.exitCode, 0);
