@@ -129,6 +129,11 @@ private slots:
         QCOMPARE(runKvt({"set", in, "-", "Checks.3=1"}).out, changed([](Document &d) { d.check(3) = Ticked; }));
         QCOMPARE(runKvt({"set", in, "-", "IsdnRecall=12X4"}).err,
                  "kvt: warning: IsdnRecall: every \"X\" is dropped when the file is loaded\n");
+        QList<QByteArray> lines = splitLines(imageBytes(startupDocument()));
+        lines.insert(zoneLine(1) + 1, {}); // an empty line, which a file may hold, inside zone 1
+        QVERIFY(runKvt({"set", saved("moved.kvt", joined(lines)), "-", "Zones.1.CellId=1A2B"})
+                    .err.endsWith("kvt: warning: Zones.1: its lines do not stand where the zone editor reads them; "
+                                  "the whole zone is written anew\n"));
         const int room = 255 - composeGprsString(defaultGprsTexts()).size(); // the IP that makes 255 characters
         QCOMPARE(runKvt({"set", in, "-", "Gprs.Ip=" + QString(room, u'1')}).err, QString());
         QCOMPARE(runKvt({"set", in, "-", "Gprs.Ip=" + QString(room + 1, u'1')}).err,
