@@ -13,12 +13,8 @@ namespace kvt::programmer {
 
 StopSignals::StopSignals(std::initializer_list<int> signalNumbers)
 {
-    if (::pipe(s_pipe) != 0)
+    if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // s_pipe is left as it was: -1, -1
-    for (int fd : s_pipe) {
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    }
     struct sigaction action {}; // an empty mask
     action.sa_handler = &StopSignals::onSignal;
     action.sa_flags = SA_RESTART;
