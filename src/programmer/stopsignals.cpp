@@ -13,8 +13,9 @@ namespace kvt::programmer {
 
 StopSignals::StopSignals(std::initializer_list<int> signalNumbers)
 {
+    // Without a pipe, s_pipe is left as it was: -1, -1.
     if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return; // s_pipe is left as it was: -1, -1
+        return;
     struct sigaction action {}; // an empty mask
     action.sa_handler = &StopSignals::onSignal;
     action.sa_flags = SA_RESTART;
