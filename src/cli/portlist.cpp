@@ -30,6 +30,11 @@ Port *find(QList<Port> &ports, const QString &device)
     return nullptr;
 }
 
+QJsonValue orNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
 } // namespace
 
 QString usbId(quint16 vendor, quint16 product)
@@ -84,15 +89,6 @@ void addLinks(QList<Port> &ports, const QString &byIdFolder)
             port->byId << link.absoluteFilePath();
     }
 }
-
-namespace {
-
-QJsonValue orNull(const QString &text)
-{
-    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
-}
-
-} // namespace
 
 QByteArray portsJson(const QList<Port> &ports)
 {
