@@ -209,8 +209,7 @@ private:
             m_engine.cancel(); // finished(Cancelled) ends the session
             return;
         }
-        m_probeTimer.stop();
-        m_status.clear();
+        // Between units: end() stops the probes, and run() clears the status line.
         const int signal = m_interruption.signal();
         end(signal != 0 ? 128 + signal : ExitFailure);
     }
