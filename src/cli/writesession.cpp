@@ -103,7 +103,10 @@ private:
 
     void onFinished(const Outcome &outcome)
     {
-        m_status.clear();
+        // Between units the waiting line stays up from one identity request
+        // to the next; it goes when something is said, or at the end.
+        if (m_phase != Phase::WaitingForRemoval && m_phase != Phase::WaitingForUnit)
+            m_status.clear();
         if (outcome.kind == Outcome::Cancelled) {
             const int signal = m_interruption.signal();
             if (m_phase == Phase::Writing)
@@ -135,8 +138,10 @@ private:
                 // A port that cannot be opened is said once, not every second.
                 const QString failure = outcome.kind == Outcome::OpenFailed ? outcome.detail
                                                                             : QString();
-                if (failure != m_lastFailure && !failure.isEmpty())
+                if (failure != m_lastFailure && !failure.isEmpty()) {
+                    m_status.clear();
                     printLine(stderr, failure);
+                }
                 m_lastFailure = failure;
                 probeLater();
                 return;
