@@ -413,6 +413,18 @@ private slots:
             QVERIFY2(sim.requests().size() <= sent + 1, qPrintable(QString::number(sim.requests().size() - sent)));
             QCOMPARE(logRows(log).value(1).section(',', 6, 6), "interrupted");
         }
+        // Waiting for the unit to be taken away, the status line stays up between two requests, and goes at the end.
+        SimUnit sim;
+        QVERIFY(sim.start());
+        QProcess kvt;
+        const int terminal = startOnTerminal(kvt, {"write", "--repeat", "--port", sim.device(), m_file});
+        QTRY_COMPARE(sim.requests().size(), 25 + 10 + 25); // asked, written, asked whether it is still there
+        ::kill(pid_t(kvt.processId()), SIGINT);
+        const QByteArray shown = readToEnd(terminal);
+        QVERIFY(kvt.waitForFinished(5000));
+        QCOMPARE(kvt.exitCode(), 130);
+        QVERIFY2(shown.endsWith(" 1 programmed\n\r\x1b[KWaiting for the unit to be taken away...\r\x1b[K"),
+                 shown.constData());
     }
 };
 
