@@ -20,8 +20,8 @@ void printLine(FILE *stream, const QString &text);
 // Prints how an operation ended: a result on stdout, a failure on stderr
 // (with a second line naming the device and the reason, when known).
 // `reading`: an identity read. Its exit status; `signal`, the stop signal
-// that cancelled it (0 when none).
-int report(const programmer::Outcome &outcome, bool reading, int signal);
+// that cancelled it (none when left out).
+int report(const programmer::Outcome &outcome, bool reading, int signal = 0);
 // The lines report() prints for an outcome, without printing them.
 QString outcomeText(const programmer::Outcome &outcome, bool reading);
 

@@ -119,7 +119,7 @@ private:
         case Phase::Identifying:
             if (outcome.kind != Outcome::Identified) {
                 logRow(outcome, WriteLog::notIdentified());
-                end(report(outcome, true, 0));
+                end(report(outcome, true));
                 return;
             }
             m_identity = outcome;
@@ -166,7 +166,7 @@ private:
         if (!logRow(outcome))
             return end(ExitFailure);
         if (!m_job.repeat)
-            return end(report(outcome, false, 0));
+            return end(report(outcome, false));
         const bool ok = outcome.kind == Outcome::Programmed
             || outcome.kind == Outcome::EndedSilently;
         ++(ok ? m_programmed : m_failed);
