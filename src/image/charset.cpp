@@ -33,8 +33,9 @@ struct CodeTables {
         }
         if (!decoder.isValid())
             fillUpperHalfByHand();
-        for (int code = 0; code < 256; ++code)
-            fromUnicode.insert(toUnicode[code], uchar(code));
+        uchar code = 0;
+        for (const char16_t u : toUnicode)
+            fromUnicode.insert(u, code++);
     }
 
     // Used only where the converter is missing: the printable characters
