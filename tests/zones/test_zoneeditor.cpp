@@ -191,6 +191,14 @@ private slots:
                         : qAbs(middle(caption).y() - middle(at).y()) <= 1);
             QCOMPARE(image.copy(caption.translated(shape->pos())), alone.copy(caption)); // nothing covers it
         }
+        // A larger font makes a larger map, laid out anew.
+        const int width = map->width();
+        QFont larger = m_editor->font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.5);
+        m_editor->setFont(larger);
+        QTRY_COMPARE(map->size(), map->sizeHint());
+        QCOMPARE_GT(map->width(), width);
+        QCOMPARE(cell(2, 2).bottomRight(), QPoint(map->width() - 1, map->height() - 1));
 
         // Stored flags and alert options as shown (other bits ignored, none matching: Inside) and stored back.
         for (const auto &[stored, option, alert, back] : {std::tuple{22, 8, false, 22},
