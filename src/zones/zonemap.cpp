@@ -179,7 +179,7 @@ bool ZoneMap::event(QEvent *event)
     case QEvent::FontChange:
     case QEvent::StyleChange:
     case QEvent::LayoutRequest: // a row's size changed
-        updateGeometry();
+        // QWidget::changeEvent tells the parent's layout of a new font's size hint.
         placeChildren();
         break;
     default: break;
