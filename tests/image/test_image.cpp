@@ -38,6 +38,8 @@ private slots:
                  (QStringList{u"+125\u00B0C"_qs, u"+0\u00B0C"_qs, u"-0.5\u00B0C"_qs, u"-0.0625\u00B0C"_qs, "127.9375",
                               "5 SMS", "400 seconds", "Minute", "Hour", "Unit 3", "00000101", "100000000",
                               "LOG memory configuration (32700)"}));
+        // Three digits; a number outside 0..999 as it is, for the line check to refuse.
+        QCOMPARE((QStringList{threeDigits(7), threeDigits(1000), threeDigits(-1)}), (QStringList{"007", "1000", "-1"}));
         // Windows-1252 with its five undefined codes kept as C1 controls; other characters have no code.
         QCOMPARE(fromWindows1252("\x7f\x80\x81\x9f\xe9\xff"), u"\u007f\u20ac\u0081\u0178\u00e9\u00ff"_qs);
         QCOMPARE((QList<int>{charCode(u'\u20ac'), charCode(u'\u0081'), charCode(u'\u0080'), charCode(u'\u0100')}),
