@@ -43,8 +43,9 @@ std::unique_ptr<UnitPort> UnitPort::open(const QString &port, const SerialSettin
     const QString device = QFileInfo(target.device).canonicalFilePath();
     if (device.isEmpty()) {
         struct stat st {};
-        const int error = ::stat(QFile::encodeName(target.device).constData(), &st) != 0 ? errno
-                                                                                         : ENOENT;
+        // Why it is not there: a file on the way, a folder that may not be searched.
+        const int error = ::stat(QFile::encodeName(target.device).constData(), &st) == -1 ? errno
+                                                                                          : ENOENT;
         *failure = messages::openFailureDetail(target, messages::systemReason(error));
         return nullptr;
     }
