@@ -192,7 +192,7 @@ private slots:
             ZoneRecord record = ZoneRecord::fromZoneText(changed.zoneTexts[zone - 1]);
             record.speedLimit = record.speedLimit == u"123" ? u"124"_qs : u"123"_qs;
             switch (round % 4) {
-            case 0: changed.tempLowAlert = changed.tempLowAlert == 25.5 ? 26 : 25.5; break;
+            case 0: changed.tempLowAlert = changed.tempLowAlert == 16 ? 25.5 : 16; break; // 16: a byte 000
             case 1: changed.check(3 + 8 * check) ^= 1; break;
             case 2: changed.zoneTexts[zone - 1] = record.patchedZoneText(changed.zoneTexts[zone - 1], zone); break;
             case 3: changed.gprsText(GprsField::Port) += u'1'; break;
