@@ -127,6 +127,8 @@ private slots:
             {R"({"Gprs": {"Mode": "0\r1"}})", "Gprs.Mode: a carriage return cannot be stored in a GPRS line"},
             {R"({"Zones": [{}, {"StartTime": "2400"})" + QByteArray(",{}").repeated(62) + "]}",
              "Zones.2.StartTime: \"2400\" is not a time of day HHMM from 0000 to 2359"},
+            {R"({"Zones": [{"StopTime": "2360"})" + QByteArray(",{}").repeated(63) + "]}",
+             "Zones.1.StopTime: \"2360\" is not a time of day HHMM from 0000 to 2359"},
             {R"({"Zones": [{"StartTime": 1200})" + QByteArray(",{}").repeated(63) + "]}",
              "Zones.1.StartTime: expected a text HHMM, found the number 1200"},
             {R"({"Zones": [{}]})", "Zones: expected 64 zones, found 1"},
