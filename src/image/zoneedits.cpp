@@ -91,23 +91,20 @@ bool isLatitude(Boundary boundary)
     return boundary == Boundary::Top || boundary == Boundary::Bottom;
 }
 
-bool advanceDigit(CoordinateLine &line, int index)
+void advanceDigit(CoordinateLine &line, int index)
 {
     if (index < 0 || index >= line.digits.size())
-        return false;
+        return;
     QChar &digit = line.digits[index];
     digit = digit == u'9' ? u'0' : QChar(u'0' + partValue(QStringView(&digit, 1)) + 1);
-    return true;
 }
 
-bool toggleHemisphere(CoordinateLine &line, Boundary boundary)
+void toggleHemisphere(CoordinateLine &line, Boundary boundary)
 {
     const QChar one = isLatitude(boundary) ? u'N' : u'W';
     const QChar other = isLatitude(boundary) ? u'S' : u'E';
-    if (line.hemisphere != one && line.hemisphere != other)
-        return false;
-    line.hemisphere = line.hemisphere == one ? other : one;
-    return true;
+    if (line.hemisphere == one || line.hemisphere == other)
+        line.hemisphere = line.hemisphere == one ? other : one;
 }
 
 bool stepSpeed(ZoneRecord &record, int delta)

@@ -33,9 +33,9 @@ bool isLatitude(Boundary boundary);
 
 // Counts digit `index` (0-based) up by one; "9" becomes "0" without carry.
 // A character that is no digit counts as 0.
-bool advanceDigit(CoordinateLine &line, int index);
+void advanceDigit(CoordinateLine &line, int index);
 // N <-> S on a latitude, W <-> E on a longitude; any other letter stays.
-bool toggleHemisphere(CoordinateLine &line, Boundary boundary);
+void toggleHemisphere(CoordinateLine &line, Boundary boundary);
 
 // Speed in knots by -10, -1, +1 or +10, kept within 0..999: "<<" stops at
 // 1 and ">>" at 998.

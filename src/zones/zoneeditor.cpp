@@ -106,13 +106,13 @@ QWidget *ZoneEditor::buildContent()
         CoordinateRow *row = m_map->row(Boundary(b));
         connect(row, &CoordinateRow::digitActivated, this, [this, b](int index) {
             ZoneRecord record = m_record;
-            if (advanceDigit(boundaryLine(record, Boundary(b)), index))
-                change(record);
+            advanceDigit(boundaryLine(record, Boundary(b)), index);
+            change(record); // none when nothing changed
         });
         connect(row, &CoordinateRow::hemisphereActivated, this, [this, b] {
             ZoneRecord record = m_record;
-            if (toggleHemisphere(boundaryLine(record, Boundary(b)), Boundary(b)))
-                change(record);
+            toggleHemisphere(boundaryLine(record, Boundary(b)), Boundary(b));
+            change(record);
         });
     }
 
