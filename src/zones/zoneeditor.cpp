@@ -227,7 +227,7 @@ void ZoneEditor::arrange(bool narrow)
 {
     for (int p = 0; p < PartCount; ++p) {
         const QRect cells = cellsOf(narrow ? NarrowPicture : WidePicture, PartLetters[p]);
-        m_grid->removeWidget(m_parts[p]);
+        // A part already in the grid leaves its old cell as it is added.
         m_grid->addWidget(m_parts[p], cells.y(), cells.x(), cells.height(), cells.width());
     }
     m_optionsLayout->setDirection(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
