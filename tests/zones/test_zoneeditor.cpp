@@ -136,6 +136,8 @@ private slots:
         QCOMPARE(nameOf(w("TL09")) + '|' + nameOf(w("RLor")),
                  "TOP LINE LATITUDE digit 9|RIGHT LINE LONGITUDE hemisphere");
         QCOMPARE(w<QLineEdit>("TextCid")->text(), "~~~~");
+        for (const char *box : {"StartUTC", "StopUTC", "SpeedBox", "TextCid"}) // values centred in their boxes
+            QCOMPARE(w<QLineEdit>(box)->alignment(), Qt::AlignCenter);
         QCOMPARE(QList({w("Option1")->isChecked(), w("Option10")->isChecked()}), QList({true, true}));
         QCOMPARE(m_editor->encodeZone(), defaultZoneText(7));
 
