@@ -166,7 +166,7 @@ std::optional<PortLock::Refusal> PortLock::acquire(const QString &device)
             refusal->holder = holder(PortHolder::Exclusive, opener(device));
     } else if (!::isatty(m_fd)) {
         refusal = Refusal{ENOTTY, {}};
-    } else if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    } else if (::flock(m_fd, LOCK_EX | LOCK_NB) == -1 && errno == EWOULDBLOCK) {
         ::fstat(m_fd, &st);
         refusal = Refusal{EBUSY, holder(PortHolder::Flock, flockHolder(st))};
     }
