@@ -284,7 +284,8 @@ private slots:
         for (const QString &row :
              QStringLiteral(
                  "7|000|Command10|999|999 (1850.1 KM/H)|999;7||Command11|999|0 (0 KM/H)|000;"
-                 "7|000|Command1|99|990 (1833.5 KM/H)|990;7||Command12|99|9 (16.7 KM/H)|009;"
+                 "7|000|Command1|99|990 (1833.5 KM/H)|990;7|989|Command1|0|989 (1831.6 KM/H)|989;7||Command12|99|9 "
+                 "(16.7 KM/H)|009;"
                  "7|030|Command11|1|29 (53.7 KM/H)|029;7|006|Command10|1|7 (13 KM/H)|007;"
                  "10||Command6|14|23:00:00|2300;10||Command7|9|00:00:00|0000;10||Command2|59|09:59:00|0959;"
                  "10||Command4|0|09:00:00|0900;14|2359|Command8|0|23:59:00|2359;14|2359|Command3|0|23:59:00|2359;"
