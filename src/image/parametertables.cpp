@@ -85,9 +85,9 @@ const std::array<int, 16> LogFieldSizes = {6, 1, 9, 1, 10, 1, 3, 6, 3, 2, 5, 2, 
 int logRecordSize(const std::array<int, CheckCount> &checks)
 {
     int size = 0;
-    for (int i = 0; i < int(LogFieldSizes.size()); ++i) {
-        if (checks[FirstLogCheck - 1 + i] == Ticked)
-            size += LogFieldSizes[i];
+    for (int check = FirstLogCheck - 1; const int fieldSize : LogFieldSizes) {
+        if (checks[check++] == Ticked)
+            size += fieldSize;
     }
     return size;
 }
