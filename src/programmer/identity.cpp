@@ -18,14 +18,14 @@ QList<quint8> identityAddresses()
 
 void IdentityText::add(quint8 address, const QByteArray &reply)
 {
-    for (int f = 0; f < int(std::size(IdentityFields)); ++f) {
-        const IdentityField &field = IdentityFields[f];
+    for (int f = 0; const IdentityField &field : IdentityFields) {
         const int offset = address - field.first;
-        if (offset < 0 || offset >= field.length)
-            continue;
-        const int part = f < 2 ? f : 2 * f - 2 + (offset >= 2 ? 1 : 0);
-        m_parts[part] += image::fromWindows1252(reply);
-        return;
+        if (offset >= 0 && offset < field.length) {
+            const int part = f < 2 ? f : 2 * f - 2 + (offset >= 2 ? 1 : 0);
+            m_parts[part] += image::fromWindows1252(reply);
+            return;
+        }
+        ++f;
     }
 }
 
