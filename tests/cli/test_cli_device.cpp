@@ -33,7 +33,6 @@ void becomeNobody()
         ::_exit(120);
 }
 
-// kvt started with its standard output on a terminal: the terminal's other end.
 // kvt's standard output (and with `errorsToo` its standard error) on a terminal: the terminal's other end.
 int startOnTerminal(QProcess &kvt, const QStringList &args, bool errorsToo = false)
 {
